@@ -1,0 +1,37 @@
+#include "platform/qsettingsstore.h"
+#include "platform/singleinstance.h"
+#include "platform/widgetdialogs.h"
+#include "settings/positionsettings.h"
+#include "shell/mainwindow.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tavo"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAVO_VERSION));
+
+    SingleInstance instance;
+    if (!instance.acquire()) {
+        return 0; // already running: end silently
+    }
+
+    // Qt's own buttons and dialogs in Japanese, whatever the system language.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(&qtTranslator);
+    }
+
+    QSettingsStore store;
+    PositionSettings positions(store);
+    WidgetDialogs dialogs;
+    MainWindow window(dialogs, positions);
+    window.show();
+    return app.exec();
+}

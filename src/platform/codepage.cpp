@@ -1,0 +1,120 @@
+#include "codepage.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace {
+
+// ICU's name for code page 932 as Windows maps it (① 髙 ～ round-trip).
+constexpr const char *codePageName = "windows-31j";
+
+// ICU's table for this code page swaps three control codes that Windows maps
+// to themselves (0x1A, 0x1C, 0x7F). None of them can be the second byte of a
+// double-byte character, so they can be mapped around ICU byte by byte.
+void toIcuControls(QByteArray &bytes)
+{
+    for (char &byte : bytes) {
+        if (byte == '\x1a') {
+            byte = '\x7f';
+        } else if (byte == '\x1c') {
+            byte = '\x1a';
+        } else if (byte == '\x7f') {
+            byte = '\x1c';
+        }
+    }
+}
+
+void fromIcuControls(QByteArray &bytes)
+{
+    for (char &byte : bytes) {
+        if (byte == '\x7f') {
+            byte = '\x1a';
+        } else if (byte == '\x1a') {
+            byte = '\x1c';
+        } else if (byte == '\x1c') {
+            byte = '\x7f';
+        }
+    }
+}
+
+// A fresh encoder each time: once an encoder has seen an error it keeps
+// reporting one, even after resetState().
+bool encodesCleanly(QStringView text, QByteArray &out)
+{
+    QStringEncoder encoder(codePageName, QStringConverter::Flag::Stateless);
+    QByteArray bytes = encoder(text);
+    if (!encoder.isValid() || encoder.hasError()) {
+        return false;
+    }
+    fromIcuControls(bytes);
+    out = bytes;
+    return true;
+}
+
+} // namespace
+
+namespace CodePage {
+
+QString decode(QByteArrayView bytes)
+{
+    QStringDecoder decoder(codePageName, QStringConverter::Flag::Stateless);
+    if (!decoder.isValid()) {
+        return QString::fromLatin1(bytes);
+    }
+    // ICU keeps a lead byte at the very end waiting for its trail byte and
+    // would drop it; a line feed after the text makes it come out as invalid.
+    QByteArray terminated;
+    terminated.reserve(bytes.size() + 1);
+    terminated.append(bytes);
+    terminated.append('\n');
+    toIcuControls(terminated);
+    QString text = decoder(terminated);
+    text.chop(1);
+    // ICU marks invalid bytes with SUB (U+001A); show them as U+FFFD unless
+    // the input really held that control character.
+    if (text.contains(QChar(0x1A)) && !bytes.contains('\x1a')) {
+        text.replace(QChar(0x1A), QChar(QChar::ReplacementCharacter));
+    }
+    return text;
+}
+
+QString decodeUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    return decoder(bytes);
+}
+
+Encoded encode(const QString &text)
+{
+    Encoded result;
+    if (encodesCleanly(text, result.bytes)) {
+        return result;
+    }
+    // Slow path, only for text that holds characters the code page lacks:
+    // encode character by character so each one can be replaced by "?"
+    // (ICU's own substitute would be a double-byte character).
+    result.bytes.clear();
+    for (qsizetype pos = 0; pos < text.size();) {
+        const qsizetype length = (text.at(pos).isHighSurrogate() && pos + 1 < text.size() &&
+                                  text.at(pos + 1).isLowSurrogate())
+                                     ? 2
+                                     : 1;
+        QByteArray bytes;
+        if (encodesCleanly(QStringView(text).mid(pos, length), bytes)) {
+            result.bytes.append(bytes);
+        } else {
+            result.bytes.append('?');
+            result.unencodable.append(pos);
+        }
+        pos += length;
+    }
+    return result;
+}
+
+bool canEncode(const QString &text)
+{
+    QByteArray bytes;
+    return encodesCleanly(text, bytes);
+}
+
+} // namespace CodePage

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QPrinter;
+class QWidget;
+
+// Every message box and file or printer dialog the program shows goes
+// through this interface, so that tests can answer them without a person.
+// Captions are the program's title unless a method says otherwise.
+class Dialogs
+{
+public:
+    enum class Answer { Yes, No, Cancel };
+
+    virtual ~Dialogs() = default;
+
+    // A message with only an OK button and no icon.
+    virtual void message(QWidget *parent, const QString &text) = 0;
+    // A failure the user must know about (warning icon, OK button).
+    virtual void warning(QWidget *parent, const QString &text) = 0;
+    // Yes / No (and Cancel when asked), Yes the default, no icon.
+    virtual Answer question(QWidget *parent, const QString &text, bool withCancel = false) = 0;
+
+    struct FileRequest
+    {
+        QString startName;            // the name the dialog starts with
+        QStringList filters;          // "テキスト ファイル (*.txt)" and the like
+        int selectedFilter = 0;       // index into filters
+        bool confirmOverwrite = true; // save dialogs only
+    };
+    // The chosen path, or an empty string when the user cancelled.
+    virtual QString openFileName(QWidget *parent, const FileRequest &request) = 0;
+    virtual QString saveFileName(QWidget *parent, const FileRequest &request) = 0;
+
+    // Lets the user choose printer and copies; false when cancelled.
+    virtual bool choosePrinter(QWidget *parent, QPrinter &printer) = 0;
+};

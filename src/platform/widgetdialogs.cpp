@@ -1,0 +1,84 @@
+#include "widgetdialogs.h"
+
+#include "apptitle.h"
+
+#include <QAbstractPrintDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace {
+
+QString runFileDialog(QWidget *parent, const Dialogs::FileRequest &request,
+                      QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(parent, appTitle());
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setNameFilters(request.filters);
+    if (request.selectedFilter >= 0 && request.selectedFilter < request.filters.size()) {
+        dialog.selectNameFilter(request.filters.at(request.selectedFilter));
+    }
+    if (!request.confirmOverwrite) {
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
+    if (!request.startName.isEmpty()) {
+        dialog.selectFile(request.startName);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+void WidgetDialogs::message(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, appTitle(), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void WidgetDialogs::warning(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, appTitle(), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+Dialogs::Answer WidgetDialogs::question(QWidget *parent, const QString &text, bool withCancel)
+{
+    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+    if (withCancel) {
+        buttons |= QMessageBox::Cancel;
+    }
+    QMessageBox box(QMessageBox::NoIcon, appTitle(), text, buttons, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return withCancel ? Answer::Cancel : Answer::No;
+    }
+}
+
+QString WidgetDialogs::openFileName(QWidget *parent, const FileRequest &request)
+{
+    return runFileDialog(parent, request, QFileDialog::AcceptOpen);
+}
+
+QString WidgetDialogs::saveFileName(QWidget *parent, const FileRequest &request)
+{
+    return runFileDialog(parent, request, QFileDialog::AcceptSave);
+}
+
+bool WidgetDialogs::choosePrinter(QWidget *parent, QPrinter &printer)
+{
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    return dialog.exec() == QDialog::Accepted;
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "dialogs.h"
+
+// The real dialogs: QMessageBox, QFileDialog and QPrintDialog.
+class WidgetDialogs : public Dialogs
+{
+public:
+    void message(QWidget *parent, const QString &text) override;
+    void warning(QWidget *parent, const QString &text) override;
+    Answer question(QWidget *parent, const QString &text, bool withCancel) override;
+    QString openFileName(QWidget *parent, const FileRequest &request) override;
+    QString saveFileName(QWidget *parent, const FileRequest &request) override;
+    bool choosePrinter(QWidget *parent, QPrinter &printer) override;
+};

@@ -1,0 +1,210 @@
+#include "mainwindow.h"
+
+#include "columnlayout.h"
+#include "platform/apptitle.h"
+#include "platform/dialogs.h"
+#include "settings/positionsettings.h"
+#include "statustext.h"
+#include "tablemodel.h"
+#include "twips.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+
+namespace {
+
+// The table is designed 7335 twips wide; the client area 7530 x 3180.
+constexpr int designTableWidth = 7335;
+constexpr int clientWidth = 7530;
+constexpr int clientHeight = 3180;
+
+QString readmeText()
+{
+    return QStringLiteral(
+               "Tavo表題 %1\n\n"
+               "エクスプローラーなどから図面ファイルを表にドラッグ＆ドロップすると、"
+               "図面ごとに1行、表題（図番・品名・材料・表面処理・個数・備考）を取り込みます。\n\n"
+               "各表題の位置は「設定」→「ｾｯﾄ1」で入力します。位置から ±5 "
+               "以内にある文字が取り込まれます。\n\n"
+               "セルは文字を入力するかダブルクリックで編集できます。右クリックで行削除と並べ替え。"
+               "\n"
+               "「ﾌｧｲﾙ」で部品表ファイルの保存と読み込み、「印刷」で部品表を印刷します。")
+        .arg(QStringLiteral(TAVO_VERSION));
+}
+
+} // namespace
+
+MainWindow::MainWindow(Dialogs &dialogs, PositionSettings &positions, QWidget *parent)
+    : QMainWindow(parent), m_dialogs(dialogs), m_positions(positions),
+      m_table(new TableModel(this)), m_grid(new QTableView(this))
+{
+    setWindowTitle(appTitle());
+
+    m_grid->setModel(m_table);
+    QFont gridFont;
+    gridFont.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                          QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
+                          QStringLiteral("IPAGothic")});
+    gridFont.setPointSize(9);
+    m_grid->setFont(gridFont);
+    m_grid->verticalHeader()->hide();
+    m_grid->verticalHeader()->setDefaultSectionSize(QFontMetrics(gridFont).height() + 4);
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->horizontalHeader()->setHighlightSections(false);
+    m_grid->horizontalHeader()->setSectionsClickable(false);
+    m_grid->setWordWrap(false);
+    m_grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setStyleSheet(QStringLiteral(
+        "QTableView { gridline-color: rgb(192, 192, 192); }"
+        "QHeaderView::section { background-color: palette(button); color: palette(button-text);"
+        " border: none; border-right: 1px solid black; border-bottom: 1px solid black;"
+        " padding: 1px 3px; }"));
+    QPalette palette = m_grid->palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    m_grid->setPalette(palette);
+    m_grid->installEventFilter(this);
+    setCentralWidget(m_grid);
+
+    buildMenus();
+    buildStatusBar();
+
+    // Start-up: lay out the columns on the design width, load the positions,
+    // keep only the header row.
+    SetupGridColumns();
+    m_grid->resize(Twips::toPixels(designTableWidth), m_grid->height());
+    FitColumnWidths();
+    m_positions.LoadPositionSettings();
+    m_table->setRows(1);
+    m_grid->setToolTip(QStringLiteral("ｴｸｽﾌﾟﾛｰﾗｰより=≪図面ﾌｧｲﾙ≫=をﾄﾞﾗｯｸﾞ&ﾄﾞﾛｯﾌﾟ"));
+
+    resize(Twips::toPixels(clientWidth),
+           Twips::toPixels(clientHeight) + menuBar()->sizeHint().height());
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+
+    QMenu *settings = bar->addMenu(QStringLiteral("設定 &I"));
+    m_actions.set1 = settings->addAction(QStringLiteral("ｾｯﾄ1"));
+    m_actions.set2 = settings->addAction(QStringLiteral("ｾｯﾄ2"));
+    m_actions.set3 = settings->addAction(QStringLiteral("ｾｯﾄ3"));
+
+    QMenu *file = bar->addMenu(QStringLiteral("ﾌｧｲﾙ &F"));
+    m_actions.newTable = file->addAction(QStringLiteral("新規 &N"));
+    m_actions.newTable->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    m_actions.open = file->addAction(QStringLiteral("開く &O"));
+    m_actions.open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_actions.save = file->addAction(QStringLiteral("保存 &S"));
+    m_actions.save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+
+    m_actions.print = bar->addAction(QStringLiteral("印刷 &O"));
+    m_actions.readme = bar->addAction(QStringLiteral("Readme"));
+    connect(m_actions.readme, &QAction::triggered, this, &MainWindow::showReadme);
+}
+
+void MainWindow::buildStatusBar()
+{
+    m_message = new QLabel(this);
+    m_message->setMinimumWidth(Twips::toPixels(1440));
+    m_time = new QLabel(this);
+    m_time->setFixedWidth(Twips::toPixels(1200));
+    m_time->setAlignment(Qt::AlignCenter);
+    m_date = new QLabel(this);
+    m_date->setFixedWidth(Twips::toPixels(1200));
+    m_date->setAlignment(Qt::AlignCenter);
+    statusBar()->addWidget(m_message, 1);
+    statusBar()->addPermanentWidget(m_time);
+    statusBar()->addPermanentWidget(m_date);
+
+    m_clock = new QTimer(this);
+    m_clock->setInterval(1000);
+    connect(m_clock, &QTimer::timeout, this, &MainWindow::updateClock);
+    m_clock->start();
+    updateClock();
+}
+
+void MainWindow::updateClock()
+{
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    const QDateTime now = QDateTime::currentDateTime();
+    m_time->setText(japanese.toString(now.time(), QStringLiteral("H:mm")));
+    m_date->setText(japanese.toString(now.date(), QLocale::ShortFormat));
+}
+
+void MainWindow::showReadme()
+{
+    m_dialogs.message(this, readmeText());
+}
+
+void MainWindow::DataSet(const QString &GetData, qsizetype LineNo, int DataNo)
+{
+    if (LineNo < 0 || LineNo >= m_table->Rows() || DataNo < 0 || DataNo >= m_table->Cols()) {
+        return;
+    }
+    m_table->setTextArray(m_table->CellIndex(LineNo, DataNo), GetData);
+}
+
+void MainWindow::StatubarMessg(qint64 intnum)
+{
+    m_message->setText(statusText(intnum));
+}
+
+QString MainWindow::statusMessage() const
+{
+    return m_message->text();
+}
+
+void MainWindow::SetupGridColumns()
+{
+    m_table->SetupGridColumns();
+}
+
+void MainWindow::FitColumnWidths()
+{
+    const auto widths = ColumnLayout::widths(Twips::fromPixels(m_grid->width()));
+    if (!widths) {
+        return;
+    }
+    for (int column = 0; column < ColumnLayout::Count; ++column) {
+        m_grid->setColumnWidth(column, Twips::toPixels((*widths)[column]));
+    }
+}
+
+void MainWindow::commitOpenEdit()
+{
+    if (m_commitOpenEdit) {
+        m_commitOpenEdit();
+    }
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_grid && event->type() == QEvent::Resize) {
+        FitColumnWidths();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!m_positions.SavePositionSettings()) {
+        m_dialogs.warning(this, QStringLiteral("位置の設定を保存できませんでした。\n保存先: %1\n"
+                                               "次回の起動時には前回保存された値が使われます。")
+                                    .arg(m_positions.storeLocation()));
+    }
+    event->accept();
+    // The settings and preview windows have no owner; the program ends with this window.
+    QCoreApplication::quit();
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <functional>
+
+class Dialogs;
+class PositionSettings;
+class QAction;
+class QLabel;
+class QTableView;
+class QTimer;
+class TableModel;
+
+// The main window: the title table, its menus and the status bar. It owns
+// the table and offers the small operations every subsystem calls
+// (DataSet, StatubarMessg, SetupGridColumns, FitColumnWidths); the
+// subsystems attach themselves to its grid and menu actions.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    struct MenuActions
+    {
+        QAction *set1 = nullptr;     // 設定 > ｾｯﾄ1
+        QAction *set2 = nullptr;     // 設定 > ｾｯﾄ2
+        QAction *set3 = nullptr;     // 設定 > ｾｯﾄ3
+        QAction *newTable = nullptr; // ﾌｧｲﾙ > 新規
+        QAction *open = nullptr;     // ﾌｧｲﾙ > 開く
+        QAction *save = nullptr;     // ﾌｧｲﾙ > 保存
+        QAction *print = nullptr;    // 印刷 (on the menu bar)
+        QAction *readme = nullptr;   // Readme (on the menu bar)
+    };
+
+    MainWindow(Dialogs &dialogs, PositionSettings &positions, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    TableModel &table() const { return *m_table; }
+    QTableView *grid() const { return m_grid; }
+    Dialogs &dialogs() const { return m_dialogs; }
+    PositionSettings &positions() const { return m_positions; }
+    const MenuActions &menuActions() const { return m_actions; }
+
+    // Sets cell (LineNo, DataNo) to GetData; cells outside the table are ignored.
+    void DataSet(const QString &GetData, qsizetype LineNo, int DataNo);
+    // Status panel 1: " <count> 個のﾃﾞｰﾀを取得".
+    void StatubarMessg(qint64 intnum);
+    QString statusMessage() const;
+    void SetupGridColumns();
+    void FitColumnWidths();
+
+    // Stores a cell edit that is still open, so that commands reading the
+    // table (save, print) see what the user typed.
+    void commitOpenEdit();
+    void setCommitOpenEdit(std::function<void()> commit) { m_commitOpenEdit = std::move(commit); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildStatusBar();
+    void updateClock();
+    void showReadme();
+
+    Dialogs &m_dialogs;
+    PositionSettings &m_positions;
+    TableModel *m_table = nullptr;
+    QTableView *m_grid = nullptr;
+    QLabel *m_message = nullptr;
+    QLabel *m_time = nullptr;
+    QLabel *m_date = nullptr;
+    QTimer *m_clock = nullptr;
+    MenuActions m_actions;
+    std::function<void()> m_commitOpenEdit;
+};

@@ -1,0 +1,120 @@
+#include "platform/qsettingsstore.h"
+#include "settings/positionsettings.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestPositionSettings : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void roundTrip_data();
+    void roundTrip();
+    void emptyStoreLoadsZerosAndSavesAllTwelve();
+    void keyNames_data();
+    void keyNames();
+    void handEditedValuesWithCommas();
+    void unwritableStoreReportsFailure();
+};
+
+void TestPositionSettings::roundTrip_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::newRow("plain number") << "123.5";
+    QTest::newRow("empty stays empty, not 0") << "";
+    QTest::newRow("leading blank kept") << " 12";
+    QTest::newRow("trailing blank kept") << "12 ";
+    QTest::newRow("comma decimal") << "1,5";
+    QTest::newRow("letters") << "abc";
+    QTest::newRow("japanese") << "図番の位置";
+    QTest::newRow("quotes and semicolon") << "\"x\";y=z";
+    QTest::newRow("backslash") << "C:\\temp";
+}
+
+void TestPositionSettings::roundTrip()
+{
+    QFETCH(QString, value);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("store.ini");
+    {
+        QSettingsStore store(file);
+        PositionSettings positions(store);
+        positions.LoadPositionSettings();
+        positions.XYPos[9] = value;
+        QVERIFY(positions.SavePositionSettings());
+    }
+    QSettingsStore store(file);
+    PositionSettings positions(store);
+    positions.LoadPositionSettings();
+    QCOMPARE(positions.XYPos[9], value);
+    QCOMPARE(positions.XYPos[8], QString("0"));
+}
+
+void TestPositionSettings::emptyStoreLoadsZerosAndSavesAllTwelve()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("store.ini");
+    QSettingsStore store(file);
+    PositionSettings positions(store);
+    positions.LoadPositionSettings();
+    for (const QString &entry : positions.XYPos) {
+        QCOMPARE(entry, QString("0"));
+    }
+    QVERIFY(positions.SavePositionSettings());
+    QSettings written(file, QSettings::IniFormat);
+    QCOMPARE(written.childGroups(), QStringList{"XYIni"});
+    written.beginGroup("XYIni");
+    QCOMPARE(written.childKeys().size(), 12);
+    QCOMPARE(written.value("Key12").toString(), QString("0"));
+}
+
+void TestPositionSettings::keyNames_data()
+{
+    QTest::addColumn<int>("entry");
+    QTest::addColumn<QString>("key");
+    QTest::newRow("first") << 0 << "Key1";
+    QTest::newRow("quantity Y has no leading zero") << 9 << "Key10";
+    QTest::newRow("remarks X") << 10 << "Key11";
+    QTest::newRow("last") << 11 << "Key12";
+}
+
+void TestPositionSettings::keyNames()
+{
+    QFETCH(int, entry);
+    QFETCH(QString, key);
+    QCOMPARE(PositionSettings::keyName(entry), key);
+}
+
+void TestPositionSettings::handEditedValuesWithCommas()
+{
+    // An INI file edited by hand holds the value without quotes.
+    QTemporaryDir dir;
+    const QString file = dir.filePath("store.ini");
+    QFile ini(file);
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[XYIni]\nKey1=1,5\nKey2=\n");
+    ini.close();
+    QSettingsStore store(file);
+    PositionSettings positions(store);
+    positions.LoadPositionSettings();
+    QCOMPARE(positions.XYPos[0], QString("1,5"));
+    QCOMPARE(positions.XYPos[1], QString(""));
+}
+
+void TestPositionSettings::unwritableStoreReportsFailure()
+{
+    QTemporaryDir dir;
+    // The store's path is a directory: nothing can be written there.
+    QSettingsStore store(dir.path());
+    PositionSettings positions(store);
+    positions.LoadPositionSettings();
+    positions.XYPos[0] = "42";
+    QVERIFY(!positions.SavePositionSettings());
+    QCOMPARE(positions.XYPos[0], QString("42"));
+}
+
+QTEST_GUILESS_MAIN(TestPositionSettings)
+#include "tst_positionsettings.moc"

@@ -1,0 +1,158 @@
+#include "settings/positionsettings.h"
+#include "shell/mainwindow.h"
+#include "shell/tablemodel.h"
+#include "support/memorystore.h"
+#include "support/scripteddialogs.h"
+
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QTableView>
+#include <QTest>
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startsEmptyWithHeadersAndPositions();
+    void menus_data();
+    void menus();
+    void dataSetAndStatus();
+    void columnsFollowTheWindowWidth();
+    void closingStoresThePositions();
+    void closingWithAnUnwritableStoreTellsTheUser();
+};
+
+void TestMainWindow::startsEmptyWithHeadersAndPositions()
+{
+    MemoryStore store;
+    store.values.insert("Radoverurid/XYIni/Key3", " 12.5");
+    PositionSettings positions(store);
+    ScriptedDialogs dialogs;
+    MainWindow window(dialogs, positions);
+
+    QCOMPARE(window.windowTitle(), QString("Tavo表題"));
+    QCOMPARE(window.table().Rows(), qsizetype(1));
+    QCOMPARE(window.grid()->model()->rowCount(), 0);
+    const QStringList headers = {"図番", "品名", "材料", "表面処理", "個数", "備考"};
+    for (int col = 0; col < 6; ++col) {
+        QCOMPARE(window.grid()->model()->headerData(col, Qt::Horizontal).toString(), headers[col]);
+    }
+    QCOMPARE(positions.XYPos[0], QString("0"));
+    QCOMPARE(positions.XYPos[2], QString(" 12.5"));
+    QCOMPARE(window.statusMessage(), QString());
+    QCOMPARE(window.grid()->toolTip(), QString("ｴｸｽﾌﾟﾛｰﾗｰより=≪図面ﾌｧｲﾙ≫=をﾄﾞﾗｯｸﾞ&ﾄﾞﾛｯﾌﾟ"));
+}
+
+void TestMainWindow::menus_data()
+{
+    QTest::addColumn<QString>("path"); // menu captions joined by "/"
+    QTest::addColumn<QKeySequence>("shortcut");
+    QTest::newRow("settings 1") << "設定 &I/ｾｯﾄ1" << QKeySequence();
+    QTest::newRow("settings 3") << "設定 &I/ｾｯﾄ3" << QKeySequence();
+    QTest::newRow("new") << "ﾌｧｲﾙ &F/新規 &N" << QKeySequence(Qt::CTRL | Qt::Key_N);
+    QTest::newRow("open") << "ﾌｧｲﾙ &F/開く &O" << QKeySequence(Qt::CTRL | Qt::Key_O);
+    QTest::newRow("save") << "ﾌｧｲﾙ &F/保存 &S" << QKeySequence(Qt::CTRL | Qt::Key_S);
+    QTest::newRow("print is a command on the bar") << "印刷 &O" << QKeySequence();
+    QTest::newRow("readme is a command on the bar") << "Readme" << QKeySequence();
+}
+
+void TestMainWindow::menus()
+{
+    QFETCH(QString, path);
+    QFETCH(QKeySequence, shortcut);
+    MemoryStore store;
+    PositionSettings positions(store);
+    ScriptedDialogs dialogs;
+    MainWindow window(dialogs, positions);
+
+    const QStringList parts = path.split('/');
+    QList<QAction *> actions = window.menuBar()->actions();
+    QAction *found = nullptr;
+    for (const QString &part : parts) {
+        found = nullptr;
+        for (QAction *action : actions) {
+            if (action->text() == part) {
+                found = action;
+            }
+        }
+        QVERIFY2(found, qPrintable(part));
+        if (found->menu()) {
+            actions = found->menu()->actions();
+        }
+    }
+    QCOMPARE(found->shortcut(), shortcut);
+    QCOMPARE(found->menu() == nullptr, true);
+}
+
+void TestMainWindow::dataSetAndStatus()
+{
+    MemoryStore store;
+    PositionSettings positions(store);
+    ScriptedDialogs dialogs;
+    MainWindow window(dialogs, positions);
+    window.table().setRows(3);
+    window.DataSet("A-100", 2, 0);
+    window.DataSet("outside", 3, 0); // no such row: ignored
+    window.DataSet("outside", 1, 6);
+    QCOMPARE(window.table().text(2, 0), QString("A-100"));
+    QCOMPARE(window.table().Rows(), qsizetype(3));
+    window.StatubarMessg(window.table().Rows() - 1);
+    QCOMPARE(window.statusMessage(), QString(" 2 個のﾃﾞｰﾀを取得"));
+}
+
+void TestMainWindow::columnsFollowTheWindowWidth()
+{
+    MemoryStore store;
+    PositionSettings positions(store);
+    ScriptedDialogs dialogs;
+    MainWindow window(dialogs, positions);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.resize(1000, 400);
+    QTRY_COMPARE(window.grid()->width(), 1000);
+    // W = 15000 twips: 3000, 3750, 1875, 2500, 1250 and 1875 twips.
+    const QList<int> expected = {200, 250, 125, 167, 83, 125};
+    for (int col = 0; col < 6; ++col) {
+        QCOMPARE(window.grid()->columnWidth(col), expected[col]);
+    }
+    window.grid()->setColumnWidth(0, 40);
+    window.grid()->resize(33, 100); // a 495-twip table leaves the widths alone
+    QCOMPARE(window.grid()->columnWidth(0), 40);
+}
+
+void TestMainWindow::closingStoresThePositions()
+{
+    MemoryStore store;
+    store.values.insert("Radoverurid/XYIni/Key10", "");
+    PositionSettings positions(store);
+    ScriptedDialogs dialogs;
+    {
+        MainWindow window(dialogs, positions);
+        window.show();
+        window.close();
+    }
+    QCOMPARE(store.writes, 12);
+    for (int entry = 0; entry < 12; ++entry) {
+        const QString expected = entry == 9 ? QString("") : QString("0");
+        QCOMPARE(store.values.value("Radoverurid/XYIni/" + PositionSettings::keyName(entry)),
+                 expected);
+    }
+    QVERIFY(dialogs.shown.isEmpty());
+}
+
+void TestMainWindow::closingWithAnUnwritableStoreTellsTheUser()
+{
+    MemoryStore store;
+    store.writable = false;
+    PositionSettings positions(store);
+    ScriptedDialogs dialogs;
+    MainWindow window(dialogs, positions);
+    window.show();
+    window.close();
+    QCOMPARE(dialogs.kinds(), QStringList{"warning"});
+    QVERIFY(dialogs.shown.first().text.contains("保存できませんでした"));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

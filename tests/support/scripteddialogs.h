@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/dialogs.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Dialogs answered by the test: each call is recorded, and answers are taken
+// from queues the test fills beforehand (defaults when a queue is empty:
+// No, Cancel, an empty file name).
+class ScriptedDialogs : public Dialogs
+{
+public:
+    struct Shown
+    {
+        QString kind; // "message", "warning", "question", "open", "save", "printer"
+        QString text;
+    };
+
+    void message(QWidget *, const QString &text) override
+    {
+        shown.append({QStringLiteral("message"), text});
+    }
+    void warning(QWidget *, const QString &text) override
+    {
+        shown.append({QStringLiteral("warning"), text});
+    }
+    Answer question(QWidget *, const QString &text, bool) override
+    {
+        shown.append({QStringLiteral("question"), text});
+        return answers.isEmpty() ? Answer::No : answers.takeFirst();
+    }
+    QString openFileName(QWidget *, const FileRequest &request) override
+    {
+        shown.append({QStringLiteral("open"), request.startName});
+        requests.append(request);
+        return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
+    }
+    QString saveFileName(QWidget *, const FileRequest &request) override
+    {
+        shown.append({QStringLiteral("save"), request.startName});
+        requests.append(request);
+        return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
+    }
+    bool choosePrinter(QWidget *, QPrinter &) override
+    {
+        shown.append({QStringLiteral("printer"), QString()});
+        return printerAccepted.isEmpty() ? false : printerAccepted.takeFirst();
+    }
+
+    QStringList kinds() const
+    {
+        QStringList result;
+        for (const Shown &entry : shown) {
+            result.append(entry.kind);
+        }
+        return result;
+    }
+
+    QList<Shown> shown;
+    QList<FileRequest> requests;
+    QList<Answer> answers;
+    QStringList fileNames;
+    QList<bool> printerAccepted;
+};
