@@ -3,6 +3,7 @@
 #include "columnlayout.h"
 #include "platform/apptitle.h"
 #include "platform/dialogs.h"
+#include "settings/positionscommand.h"
 #include "settings/positionsettings.h"
 #include "statustext.h"
 #include "tablemodel.h"
@@ -76,6 +77,7 @@ MainWindow::MainWindow(Dialogs &dialogs, PositionSettings &positions, QWidget *p
 
     buildMenus();
     buildStatusBar();
+    new PositionsCommand(*this);
 
     // Start-up: lay out the columns on the design width, load the positions,
     // keep only the header row.

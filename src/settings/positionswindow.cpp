@@ -1,0 +1,102 @@
+#include "positionswindow.h"
+
+#include "platform/dialogs.h"
+#include "positionsettings.h"
+#include "positionvalue.h"
+#include "shell/columnlayout.h"
+#include "shell/twips.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+QRect twipsRect(int left, int top, int width, int height)
+{
+    return {Twips::toPixels(left), Twips::toPixels(top), Twips::toPixels(width),
+            Twips::toPixels(height)};
+}
+
+// Frame positions in two rows of three, in column order.
+constexpr std::array<std::array<int, 2>, 6> framePositions = {
+    {{120, 240}, {1440, 240}, {2760, 240}, {120, 1320}, {1440, 1320}, {2760, 1320}}};
+
+} // namespace
+
+PositionsWindow::PositionsWindow(PositionSettings &positions, Dialogs &dialogs)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint),
+      m_positions(positions), m_dialogs(dialogs)
+{
+    setWindowTitle(QStringLiteral("設定1"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(Twips::toPixels(4065), Twips::toPixels(2430));
+
+    auto *hint = new QLabel(QStringLiteral("★各位置を調べて入力して下さい。★"), this);
+    hint->setGeometry(twipsRect(0, 0, 3015, 255));
+
+    auto *setButton = new QPushButton(QStringLiteral("ｾｯﾄ"), this);
+    setButton->setGeometry(twipsRect(3360, 0, 615, 300));
+    setButton->setAutoDefault(false);
+    setButton->setDefault(false);
+    connect(setButton, &QPushButton::clicked, this, &PositionsWindow::confirm);
+
+    for (int field = 0; field < ColumnLayout::Count; ++field) {
+        auto *frame = new QGroupBox(ColumnLayout::title(field), this);
+        frame->setGeometry(
+            twipsRect(framePositions[field][0], framePositions[field][1], 1215, 975));
+        const int labelYTop = field == ColumnLayout::SurfaceTreatment ? 600 : 615;
+        for (int axis = 0; axis < 2; ++axis) {
+            const int entry = 2 * field + axis;
+            auto *label =
+                new QLabel(axis == 0 ? QStringLiteral("X =") : QStringLiteral("Y ="), frame);
+            label->setGeometry(twipsRect(120, axis == 0 ? 285 : labelYTop, 255, 180));
+            auto *edit = new QLineEdit(frame);
+            edit->setGeometry(twipsRect(480, axis == 0 ? 240 : 600, 615, 270));
+            edit->setObjectName(QStringLiteral("Text1_%1").arg(entry));
+            connect(edit, &QLineEdit::textChanged, this, [this, entry] { markField(entry); });
+            m_fields[std::size_t(entry)] = edit;
+        }
+    }
+    // X then Y, field by field in column order; the button last.
+    for (std::size_t entry = 1; entry < m_fields.size(); ++entry) {
+        setTabOrder(m_fields[entry - 1], m_fields[entry]);
+    }
+    setTabOrder(m_fields.back(), setButton);
+    reload();
+}
+
+void PositionsWindow::reload()
+{
+    for (int entry = 0; entry < PositionSettings::Count; ++entry) {
+        m_fields[std::size_t(entry)]->setText(m_positions.XYPos[std::size_t(entry)]);
+        markField(entry);
+    }
+}
+
+void PositionsWindow::confirm()
+{
+    for (int entry = 0; entry < PositionSettings::Count; ++entry) {
+        m_positions.XYPos[std::size_t(entry)] = m_fields[std::size_t(entry)]->text();
+    }
+    if (!m_positions.SavePositionSettings()) {
+        m_dialogs.warning(this, QStringLiteral("位置の設定を保存できませんでした。\n保存先: %1\n"
+                                               "入力した値はこのまま使われますが、次回の起動時には"
+                                               "前回保存された値に戻ります。")
+                                    .arg(m_positions.storeLocation()));
+    }
+}
+
+void PositionsWindow::markField(int entry)
+{
+    QLineEdit *edit = m_fields[std::size_t(entry)];
+    if (positionValue(edit->text())) {
+        edit->setStyleSheet(QString());
+        edit->setToolTip(QString());
+    } else {
+        edit->setStyleSheet(QStringLiteral("QLineEdit { background: #fff0c0; color: #a00000; }"));
+        edit->setToolTip(QStringLiteral("数値として読めないため、この項目は取り込まれません。"));
+    }
+}
