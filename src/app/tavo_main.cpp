@@ -5,6 +5,7 @@
 #include "shell/mainwindow.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
