@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "columnlayout.h"
+#include "extract/dropcontroller.h"
 #include "platform/apptitle.h"
 #include "platform/dialogs.h"
 #include "settings/positionscommand.h"
@@ -78,6 +79,7 @@ MainWindow::MainWindow(Dialogs &dialogs, PositionSettings &positions, QWidget *p
     buildMenus();
     buildStatusBar();
     new PositionsCommand(*this);
+    new DropController(*this);
 
     // Start-up: lay out the columns on the design width, load the positions,
     // keep only the header row.

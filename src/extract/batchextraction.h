@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+// What the batch program does with its drawings: the rows a drop of the same
+// files in the same order onto the given table would give, sorted the same
+// way, with a report of every file that could not be read.
+class BatchExtraction
+{
+public:
+    struct Problem
+    {
+        QString path;
+        QString reason;
+    };
+
+    explicit BatchExtraction(const std::array<QString, 12> &XYPos);
+
+    // Appends one row per readable drawing; directories and unreadable paths
+    // get none and are reported. Sorts by 図番 when any drawing was given.
+    void addDrawings(const QStringList &paths);
+
+    QList<QStringList> rows;
+    QList<Problem> problems;
+    QStringList drawingsWithUnencodable; // texts code page 932 cannot hold
+
+private:
+    std::array<QString, 12> m_positions;
+};

@@ -1,0 +1,134 @@
+#include "dropcontroller.h"
+
+#include "platform/dialogs.h"
+#include "settings/positionsettings.h"
+#include "shell/mainwindow.h"
+#include "shell/tablemodel.h"
+#include "titleextractor.h"
+
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QProgressDialog>
+#include <QTableView>
+#include <QUrl>
+
+namespace {
+
+QStringList localFiles(const QMimeData *data)
+{
+    QStringList paths;
+    if (!data || !data->hasUrls()) {
+        return paths;
+    }
+    const QList<QUrl> urls = data->urls();
+    for (const QUrl &url : urls) {
+        if (url.isLocalFile()) {
+            paths.append(url.toLocalFile());
+        }
+    }
+    return paths;
+}
+
+} // namespace
+
+DropController::DropController(MainWindow &window) : QObject(&window), m_window(window)
+{
+    window.grid()->setAcceptDrops(true);
+    window.grid()->viewport()->setAcceptDrops(true);
+    window.grid()->viewport()->installEventFilter(this);
+}
+
+bool DropController::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDragMoveEvent *>(event);
+        if (!localFiles(drag->mimeData()).isEmpty()) {
+            drag->acceptProposedAction();
+        } else {
+            drag->ignore();
+        }
+        return true;
+    }
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        const QStringList paths = localFiles(drop->mimeData());
+        if (paths.isEmpty()) {
+            drop->ignore();
+            return true;
+        }
+        drop->acceptProposedAction();
+        dropFiles(paths);
+        return true;
+    }
+    default:
+        return QObject::eventFilter(watched, event);
+    }
+}
+
+void DropController::dropFiles(const QStringList &paths)
+{
+    TableModel &table = m_window.table();
+    const TitleExtractor extractor(m_window.positions().XYPos);
+    QStringList problems;
+    auto reportProblems = [&] {
+        if (!problems.isEmpty()) {
+            m_window.dialogs().warning(
+                &m_window,
+                QStringLiteral("次のファイルは読み込めなかったため、行を追加していません。\n\n") +
+                    problems.join(QLatin1Char('\n')));
+        }
+    };
+
+    QProgressDialog progress(QStringLiteral("図面ファイルを読み込んでいます…"),
+                             QStringLiteral("中止"), 0, int(paths.size()), &m_window);
+    progress.setWindowTitle(m_window.windowTitle());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+
+    for (qsizetype index = 0; index < paths.size(); ++index) {
+        const QString &path = paths[index];
+        progress.setLabelText(QStringLiteral("%1 / %2 件目: %3")
+                                  .arg(index + 1)
+                                  .arg(paths.size())
+                                  .arg(QFileInfo(path).fileName()));
+        progress.setValue(int(index));
+        if (progress.wasCanceled()) {
+            break;
+        }
+        if (QFileInfo(path).isDir()) {
+            progress.close();
+            m_window.dialogs().message(&m_window, QStringLiteral("ﾌｧｲﾙを指定！再実行!!"));
+            // The drop ends here: earlier rows stay, no sort, no status.
+            reportProblems();
+            return;
+        }
+        const TitleExtractor::Result result = extractor.extractFile(path);
+        if (!result.readable) {
+            problems.append(
+                QStringLiteral("%1（%2）").arg(QDir::toNativeSeparators(path), result.error));
+            continue;
+        }
+        if (!result.error.isEmpty()) {
+            problems.append(
+                QStringLiteral("%1（%2）").arg(QDir::toNativeSeparators(path), result.error));
+        }
+        const qsizetype row = table.Rows();
+        table.setRows(row + 1);
+        for (int column = 0; column < table.Cols(); ++column) {
+            if (result.captured[std::size_t(column)]) {
+                m_window.DataSet(result.fields[std::size_t(column)], row, column);
+            }
+        }
+    }
+    progress.close();
+    table.Sort(0);
+    m_window.StatubarMessg(table.Rows() - 1);
+    reportProblems();
+}

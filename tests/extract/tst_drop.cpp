@@ -1,0 +1,154 @@
+#include "drawingbuilder.h"
+#include "extract/dropcontroller.h"
+#include "platform/codepage.h"
+#include "settings/positionscommand.h"
+#include "settings/positionsettings.h"
+#include "settings/positionswindow.h"
+#include "shell/mainwindow.h"
+#include "shell/tablemodel.h"
+#include "support/memorystore.h"
+#include "support/scripteddialogs.h"
+
+#include <QAction>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+using namespace DrawingBuilder;
+
+class TestDrop : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void dropOnTheTable();
+    void dropWithoutFilesIsIgnored();
+    void directoryEndsTheDrop();
+    void unreadableFilesGetNoRowAndAreListed();
+    void confirmedPositionsAreUsedByTheNextDrop();
+
+private:
+    struct Fixture
+    {
+        Fixture()
+        {
+            store.values.insert("Radoverurid/XYIni/Key1", "10");
+            store.values.insert("Radoverurid/XYIni/Key2", "20");
+            store.values.insert("Radoverurid/XYIni/Key3", "100");
+            store.values.insert("Radoverurid/XYIni/Key4", "20");
+            positions.LoadPositionSettings(); // the window loaded the empty store
+        }
+        QString drawing(const QString &name, const QString &number, const QString &partName)
+        {
+            const QString path = dir.filePath(name);
+            QFile file(path);
+            file.open(QIODevice::WriteOnly);
+            file.write(textBlock("10", "20", CodePage::encode(number).bytes) +
+                       textBlock("100", "20", CodePage::encode(partName).bytes));
+            return path;
+        }
+        void drop(const QStringList &paths)
+        {
+            QMimeData data;
+            QList<QUrl> urls;
+            for (const QString &path : paths) {
+                urls.append(QUrl::fromLocalFile(path));
+            }
+            data.setUrls(urls);
+            QWidget *viewport = window.grid()->viewport();
+            const QPoint at = viewport->rect().center();
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(viewport, &enter);
+            QVERIFY(enter.isAccepted() == !paths.isEmpty());
+            QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(viewport, &drop);
+        }
+        QStringList column(int col) const
+        {
+            QStringList texts;
+            for (qsizetype row = 1; row < window.table().Rows(); ++row) {
+                texts.append(window.table().text(row, col));
+            }
+            return texts;
+        }
+
+        QTemporaryDir dir;
+        MemoryStore store;
+        PositionSettings positions{store};
+        ScriptedDialogs dialogs;
+        MainWindow window{dialogs, positions};
+    };
+};
+
+void TestDrop::dropOnTheTable()
+{
+    Fixture fixture;
+    fixture.window.show();
+    fixture.window.table().setDataRows({{"B-1", "old row"}});
+    fixture.drop({fixture.drawing("c.mi", "A-10", "シャフト"),
+                  fixture.drawing("a.mi", "A-2", "カバー"), fixture.drawing("b.mi", "", "")});
+    QCOMPARE(fixture.column(0), (QStringList{"", "A-2", "A-10", "B-1"}));
+    QCOMPARE(fixture.column(1), (QStringList{"", "カバー", "シャフト", "old row"}));
+    QCOMPARE(fixture.window.statusMessage(), QString(" 4 個のﾃﾞｰﾀを取得"));
+    QVERIFY(fixture.dialogs.shown.isEmpty());
+}
+
+void TestDrop::dropWithoutFilesIsIgnored()
+{
+    Fixture fixture;
+    QMimeData data;
+    data.setText("A-100");
+    QWidget *viewport = fixture.window.grid()->viewport();
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &drop);
+    QCOMPARE(fixture.window.table().Rows(), qsizetype(1));
+    QCOMPARE(fixture.window.statusMessage(), QString());
+    QVERIFY(fixture.dialogs.shown.isEmpty());
+}
+
+void TestDrop::directoryEndsTheDrop()
+{
+    Fixture fixture;
+    const QString second = fixture.drawing("2.mi", "Z-2", "");
+    const QString first = fixture.drawing("1.mi", "Z-9", "");
+    fixture.drop({second, first, fixture.dir.path(), fixture.drawing("3.mi", "A-1", "")});
+    QCOMPARE(fixture.dialogs.kinds(), QStringList{"message"});
+    QCOMPARE(fixture.dialogs.shown.first().text, QString("ﾌｧｲﾙを指定！再実行!!"));
+    // Rows before the folder stay, unsorted; nothing after it is read; no status.
+    QCOMPARE(fixture.column(0), (QStringList{"Z-2", "Z-9"}));
+    QCOMPARE(fixture.window.statusMessage(), QString());
+}
+
+void TestDrop::unreadableFilesGetNoRowAndAreListed()
+{
+    Fixture fixture;
+    const QString missing = fixture.dir.filePath("missing.mi");
+    fixture.drop({fixture.drawing("1.mi", "A-1", ""), missing});
+    QCOMPARE(fixture.column(0), QStringList{"A-1"});
+    QCOMPARE(fixture.window.statusMessage(), QString(" 1 個のﾃﾞｰﾀを取得"));
+    QCOMPARE(fixture.dialogs.kinds(), QStringList{"warning"});
+    QVERIFY(fixture.dialogs.shown.first().text.contains("missing.mi"));
+    QVERIFY(fixture.dialogs.shown.first().text.contains("見つかりません"));
+}
+
+void TestDrop::confirmedPositionsAreUsedByTheNextDrop()
+{
+    Fixture fixture;
+    fixture.window.show();
+    fixture.window.menuActions().set1->trigger();
+    PositionsWindow *settings = fixture.window.findChild<PositionsCommand *>()->positionsWindow();
+    // Move 図番 to where the drawing holds its part name; confirm; drop.
+    settings->field(0)->setText("100");
+    fixture.drop({fixture.drawing("1.mi", "A-1", "ピン")});
+    QCOMPARE(fixture.column(0), QStringList{"A-1"}); // not confirmed yet
+    settings->confirm();
+    fixture.drop({fixture.drawing("2.mi", "A-2", "ピン")});
+    QCOMPARE(fixture.column(0), (QStringList{"A-1", "ピン"}));
+}
+
+QTEST_MAIN(TestDrop)
+#include "tst_drop.moc"
