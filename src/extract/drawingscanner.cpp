@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr std::size_t chunkSize = 1 << 20;
 constexpr int keptLines = 21; // lines n - 21 .. n - 1 of a block
 constexpr int shortestBlock = 22;
 
@@ -126,7 +125,7 @@ void Machine::blockLine(std::string_view line, bool transient, bool cut)
     if (!cut && line == "|~") {
         const long long n = m_lineCount + 1;
         if (n >= shortestBlock) {
-            auto lineAt = [this, n](long long number) {
+            auto lineAt = [this](long long number) {
                 return m_lines[std::size_t(number % keptLines)].view;
             };
             m_onBlock({lineAt(n - 21), lineAt(n - 18), lineAt(n - 2)});
@@ -287,7 +286,7 @@ bool DrawingScanner::scan(QIODevice &device, const BlockHandler &onBlock)
     m_error.clear();
     m_encoding = Encoding::CodePage932;
     Machine machine(onBlock);
-    QByteArray buffer(qsizetype(chunkSize), Qt::Uninitialized);
+    QByteArray buffer(qsizetype(std::max<std::size_t>(m_chunkSize, 16)), Qt::Uninitialized);
     bool first = true;
     for (;;) {
         machine.ownViews();

@@ -28,6 +28,9 @@ public:
 
     static constexpr std::size_t maxLineBytes = 256 * 1024;
 
+    // Bytes read at a time; the default suits files of any size.
+    explicit DrawingScanner(std::size_t chunkSize = 1 << 20) : m_chunkSize(chunkSize) {}
+
     // Reads `device` to its end; false on a read error (errorString() says why).
     bool scan(QIODevice &device, const BlockHandler &onBlock);
 
@@ -39,6 +42,7 @@ public:
     static Encoding detectEncoding(std::string_view head);
 
 private:
+    std::size_t m_chunkSize;
     Encoding m_encoding = Encoding::CodePage932;
     QString m_error;
 };
