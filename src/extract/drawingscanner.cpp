@@ -83,7 +83,8 @@ private:
     // Block state.
     std::array<KeptLine, keptLines> m_lines;
     long long m_lineCount = 0;
-    std::string m_partial; // a block line that runs past the end of a chunk
+    std::size_t m_lastSlot = 0; // where line m_lineCount is kept
+    std::string m_partial;      // a block line that runs past the end of a chunk
     bool m_partialCut = false;
 };
 
@@ -125,16 +126,18 @@ void Machine::blockLine(std::string_view line, bool transient, bool cut)
     if (!cut && line == "|~") {
         const long long n = m_lineCount + 1;
         if (n >= shortestBlock) {
-            auto lineAt = [this](long long number) {
-                return m_lines[std::size_t(number % keptLines)].view;
+            // Line n - 1 is in the last slot; line n - k is k - 1 slots before it.
+            auto lineAt = [this](std::size_t back) {
+                return m_lines[(m_lastSlot + keptLines - (back - 1)) % keptLines].view;
             };
-            m_onBlock({lineAt(n - 21), lineAt(n - 18), lineAt(n - 2)});
+            m_onBlock({lineAt(21), lineAt(18), lineAt(2)});
         }
         m_state = State::ItemStart;
         return;
     }
     ++m_lineCount;
-    KeptLine &kept = m_lines[std::size_t(m_lineCount % keptLines)];
+    m_lastSlot = m_lastSlot + 1 == keptLines ? 0 : m_lastSlot + 1;
+    KeptLine &kept = m_lines[m_lastSlot];
     kept.view = line.substr(0, DrawingScanner::maxLineBytes);
     if (transient) {
         kept.owned.assign(kept.view);
@@ -158,6 +161,44 @@ void Machine::feed(const char *data, std::size_t size)
     while (pos < size) {
         switch (m_state) {
         case State::Block: {
+            if (m_partial.empty() && !m_partialCut) {
+                // The common case, whole short lines inside the chunk: a plain
+                // loop beats a memchr call per line.
+                const char *line = data + pos;
+                const char *const end = data + size;
+                while (m_state == State::Block) {
+                    const char *lineEnd = line;
+                    const char *const quickEnd = std::min(end, line + 32);
+                    while (lineEnd < quickEnd && *lineEnd != '\n') {
+                        ++lineEnd;
+                    }
+                    if (lineEnd == quickEnd && lineEnd < end) {
+                        const void *found = std::memchr(lineEnd, '\n', std::size_t(end - lineEnd));
+                        lineEnd = found ? static_cast<const char *>(found) : end;
+                    }
+                    if (lineEnd == end) {
+                        break;
+                    }
+                    std::size_t length = std::size_t(lineEnd - line);
+                    if (length > 0 && line[length - 1] == '\r') {
+                        --length;
+                    }
+                    if (length == 2 && line[0] == '|' && line[1] == '~') {
+                        blockLine(std::string_view(line, length), false, false);
+                    } else {
+                        // An ordinary line: only remembered, never looked at.
+                        ++m_lineCount;
+                        m_lastSlot = m_lastSlot + 1 == keptLines ? 0 : m_lastSlot + 1;
+                        m_lines[m_lastSlot].view =
+                            std::string_view(line, std::min(length, DrawingScanner::maxLineBytes));
+                    }
+                    line = lineEnd + 1;
+                }
+                pos = std::size_t(line - data);
+                if (m_state != State::Block || pos >= size) {
+                    break;
+                }
+            }
             const void *found = std::memchr(data + pos, '\n', size - pos);
             const std::size_t end =
                 found ? std::size_t(static_cast<const char *>(found) - data) : size;
