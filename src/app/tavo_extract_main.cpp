@@ -11,6 +11,11 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace {
 
 enum ExitCode { Success = 0, SomeFilesUnread = 1, UsageError = 2 };
@@ -23,6 +28,10 @@ void printError(const QString &text)
 bool writeOutput(const QString &path, const QByteArray &bytes, QString &error)
 {
     if (path.isEmpty() || path == QLatin1String("-")) {
+#ifdef Q_OS_WIN
+        // Keep CR LF as written: a text-mode console would add a CR to each.
+        _setmode(_fileno(stdout), _O_BINARY);
+#endif
         QFile out;
         if (!out.open(stdout, QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) {
             error = QStringLiteral("標準出力に書き込めません");
