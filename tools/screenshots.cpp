@@ -1,5 +1,6 @@
 // Takes the README's pictures from the real windows: run under xvfb-run,
 // writes PNG files of the whole screen into the folder given as argument.
+#include "editing/grideditor.h"
 #include "platform/qsettingsstore.h"
 #include "settings/positionscommand.h"
 #include "settings/positionsettings.h"
@@ -12,7 +13,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
 #include <QScreen>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -55,6 +58,27 @@ int main(int argc, char *argv[])
     window.StatubarMessg(window.table().Rows() - 1);
     pause(500);
     shoot(out.filePath(QStringLiteral("main-window.png")));
+
+    // An edit in progress, then the table's pop-up menu.
+    auto *editor = window.findChild<GridEditor *>();
+    window.activateWindow();
+    window.grid()->setFocus();
+    window.grid()->setCurrentIndex(window.table().index(1, 1));
+    editor->GridEdit(QStringLiteral("シャフト（長）"));
+    pause(300);
+    shoot(out.filePath(QStringLiteral("editing.png")));
+    window.commitOpenEdit();
+    window.grid()->setCurrentIndex(window.table().index(0, 0));
+    const QPoint at = window.grid()->viewport()->mapToGlobal(
+        window.grid()->visualRect(window.table().index(0, 1)).center());
+    editor->popupMenu()->popup(at);
+    pause(300);
+    editor->popupMenu()->actions().at(1)->menu()->popup(at +
+                                                        QPoint(editor->popupMenu()->width(), 20));
+    pause(300);
+    shoot(out.filePath(QStringLiteral("popup-menu.png")));
+    editor->popupMenu()->actions().at(1)->menu()->close();
+    editor->popupMenu()->close();
 
     window.menuActions().set1->trigger();
     auto *positionsWindow = window.findChild<PositionsCommand *>()->positionsWindow();

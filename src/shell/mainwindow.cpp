@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "columnlayout.h"
+#include "editing/grideditor.h"
 #include "extract/dropcontroller.h"
 #include "platform/apptitle.h"
 #include "platform/dialogs.h"
@@ -80,6 +81,7 @@ MainWindow::MainWindow(Dialogs &dialogs, PositionSettings &positions, QWidget *p
     buildStatusBar();
     new PositionsCommand(*this);
     new DropController(*this);
+    new GridEditor(*this);
 
     // Start-up: lay out the columns on the design width, load the positions,
     // keep only the header row.

@@ -65,6 +65,30 @@ void TableModel::announceChange(qsizetype row, int col)
     }
 }
 
+void TableModel::clearBlock(qsizetype firstRow, qsizetype lastRow, int firstCol, int lastCol)
+{
+    firstRow = std::clamp<qsizetype>(firstRow, 1, Rows() - 1);
+    lastRow = std::clamp<qsizetype>(lastRow, 1, Rows() - 1);
+    firstCol = std::clamp(firstCol, 0, Cols() - 1);
+    lastCol = std::clamp(lastCol, 0, Cols() - 1);
+    if (Rows() < 2) {
+        return;
+    }
+    if (firstRow > lastRow) {
+        std::swap(firstRow, lastRow);
+    }
+    if (firstCol > lastCol) {
+        std::swap(firstCol, lastCol);
+    }
+    for (qsizetype row = firstRow; row <= lastRow; ++row) {
+        for (int col = firstCol; col <= lastCol; ++col) {
+            m_cells[CellIndex(row, col)].clear();
+        }
+    }
+    Q_EMIT dataChanged(index(modelRow(firstRow), firstCol), index(modelRow(lastRow), lastCol),
+                       {Qt::DisplayRole, Qt::EditRole});
+}
+
 void TableModel::RemoveItem(qsizetype row)
 {
     if (row < 1 || row >= Rows()) {

@@ -31,6 +31,9 @@ public:
     QString text(qsizetype row, int col) const { return TextArray(CellIndex(row, col)); }
     void setText(qsizetype row, int col, const QString &text);
 
+    // Empties the cells of data rows firstRow .. lastRow, columns firstCol ..
+    // lastCol (in either order), with one change notice.
+    void clearBlock(qsizetype firstRow, qsizetype lastRow, int firstCol, int lastCol);
     // Removes one data row; the rows below move up. The header row stays.
     void RemoveItem(qsizetype row);
     // Empties every cell, header row included; Rows() stays.

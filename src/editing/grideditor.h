@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+
+class CellEditorDelegate;
+class MainWindow;
+class QAction;
+class QMenu;
+class QPoint;
+
+// Editing the table by hand: the in-cell editor, the Delete key, the table's
+// pop-up menu (delete the current row, sort by a column) and File > New.
+class GridEditor : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit GridEditor(MainWindow &window);
+
+    // Opens the editor over the current cell. A printable character (code
+    // above 32, or a double-byte character) replaces the cell's text; the
+    // space and control characters continue the cell's text, caret at the end.
+    void GridEdit(int KeyAscii);
+    // A text committed by the input method: replaces the cell's text.
+    void GridEdit(const QString &committed);
+
+    void clearSelection();
+    void MnuDelete();
+    void MnuSort1(int Index);
+    void MnuNew();
+
+    QMenu *popupMenu() const { return m_popup; }
+    QAction *deleteRowAction() const { return m_deleteRow; }
+    CellEditorDelegate *delegate() const { return m_delegate; }
+    // How the pop-up menu is shown; tests replace it so that nothing waits.
+    void setPopupRunner(std::function<void(QMenu *, const QPoint &)> runner)
+    {
+        m_popupRunner = std::move(runner);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void open(const QString &text, int caret);
+    void showPopup(const QPoint &globalPosition);
+
+    MainWindow &m_window;
+    CellEditorDelegate *m_delegate = nullptr;
+    QMenu *m_popup = nullptr;
+    QAction *m_deleteRow = nullptr;
+    std::function<void(QMenu *, const QPoint &)> m_popupRunner;
+};

@@ -1,0 +1,360 @@
+#include "editing/celleditordelegate.h"
+#include "editing/grideditor.h"
+#include "settings/positionsettings.h"
+#include "shell/mainwindow.h"
+#include "shell/tablemodel.h"
+#include "support/memorystore.h"
+#include "support/scripteddialogs.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTableView>
+#include <QTest>
+
+class TestGridEditing : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void typingOnTheGrid_data();
+    void typingOnTheGrid();
+    void inputMethodOpensInReplaceMode();
+    void doubleClickContinuesLongTexts();
+    void endingAnEdit_data();
+    void endingAnEdit();
+    void clickOnAnotherCellStoresInTheEditedCell();
+    void switchingWindowsLeavesTheEditOpen();
+    void deleteKeyEmptiesTheSelection_data();
+    void deleteKeyEmptiesTheSelection();
+    void deleteRow_data();
+    void deleteRow();
+    void sortByQuantity();
+    void newTable_data();
+    void newTable();
+    void popupMenu_data();
+    void popupMenu();
+
+private:
+    struct Fixture
+    {
+        Fixture()
+        {
+            window.resize(700, 400);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            window.table().setDataRows({{"XYZ", "品名1", "", "", "10", ""},
+                                        {"B", "品名2", "", "", "2", ""},
+                                        {"C", "品名3", "", "", "1", ""},
+                                        {"D", "品名4", "", "", "", ""},
+                                        {"E", "品名5", "", "", "", ""}});
+            editor = window.findChild<GridEditor *>();
+            grid()->setFocus();
+            grid()->setCurrentIndex(grid()->model()->index(0, 0));
+        }
+        QTableView *grid() const { return window.grid(); }
+        QLineEdit *openEditor() const { return editor->delegate()->openEditor(); }
+        QString cell(qsizetype row, int col) const { return window.table().text(row, col); }
+        QPoint centre(int modelRow, int col) const
+        {
+            return grid()->visualRect(grid()->model()->index(modelRow, col)).center();
+        }
+
+        MemoryStore store;
+        PositionSettings positions{store};
+        ScriptedDialogs dialogs;
+        MainWindow window{dialogs, positions};
+        GridEditor *editor = nullptr;
+    };
+};
+
+void TestGridEditing::typingOnTheGrid_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<QString>("editorText");
+    QTest::addColumn<int>("caret");
+
+    QTest::newRow("letter replaces") << int(Qt::Key_A) << "A" << true << "A" << 1;
+    QTest::newRow("half-width katakana replaces")
+        << int(Qt::Key_unknown) << "ｱ" << true << "ｱ" << 1;
+    QTest::newRow("space continues, adds nothing")
+        << int(Qt::Key_Space) << " " << true << "XYZ" << 3;
+    QTest::newRow("backspace continues, removes nothing")
+        << int(Qt::Key_Backspace) << "\b" << true << "XYZ" << 3;
+    QTest::newRow("enter continues") << int(Qt::Key_Return) << "\r" << true << "XYZ" << 3;
+    QTest::newRow("escape continues") << int(Qt::Key_Escape) << "\x1b" << true << "XYZ" << 3;
+    QTest::newRow("F2 never opens") << int(Qt::Key_F2) << "" << false << "" << 0;
+    QTest::newRow("arrow never opens") << int(Qt::Key_Down) << "" << false << "" << 0;
+    QTest::newRow("delete never opens") << int(Qt::Key_Delete) << "\x7f" << false << "" << 0;
+    QTest::newRow("ctrl+C never opens") << int(Qt::Key_C) << "\x03" << false << "" << 0;
+}
+
+void TestGridEditing::typingOnTheGrid()
+{
+    QFETCH(int, key);
+    QFETCH(QString, text);
+    QFETCH(bool, opens);
+    QFETCH(QString, editorText);
+    QFETCH(int, caret);
+    Fixture fixture;
+    const Qt::KeyboardModifiers modifiers = key == Qt::Key_C ? Qt::ControlModifier : Qt::NoModifier;
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QCoreApplication::sendEvent(fixture.grid(), &press);
+    QCOMPARE(fixture.openEditor() != nullptr, opens);
+    if (opens) {
+        QCOMPARE(fixture.openEditor()->text(), editorText);
+        QCOMPARE(fixture.openEditor()->cursorPosition(), caret);
+        QCOMPARE(fixture.openEditor()->geometry(),
+                 fixture.grid()->visualRect(fixture.grid()->currentIndex()));
+        QCOMPARE(fixture.openEditor()->font(), fixture.grid()->font());
+    }
+    QCOMPARE(fixture.cell(1, 0), key == Qt::Key_Delete ? QString() : QString("XYZ"));
+}
+
+void TestGridEditing::inputMethodOpensInReplaceMode()
+{
+    Fixture fixture;
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("部品"));
+    QCoreApplication::sendEvent(fixture.grid(), &commit);
+    QVERIFY(fixture.openEditor());
+    QCOMPARE(fixture.openEditor()->text(), QString("部品"));
+    QCOMPARE(fixture.openEditor()->cursorPosition(), 2);
+}
+
+void TestGridEditing::doubleClickContinuesLongTexts()
+{
+    Fixture fixture;
+    const QString longText(1200, QChar(u'長'));
+    fixture.window.table().setText(3, 1, longText);
+    QTest::mouseClick(fixture.grid()->viewport(), Qt::LeftButton, {}, fixture.centre(2, 1));
+    QTest::mouseDClick(fixture.grid()->viewport(), Qt::LeftButton, {}, fixture.centre(2, 1));
+    QVERIFY(fixture.openEditor());
+    QCOMPARE(fixture.openEditor()->text(), longText);
+    QCOMPARE(fixture.openEditor()->cursorPosition(), 1000);
+}
+
+void TestGridEditing::endingAnEdit_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("endKey");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("enter stores, no line break") << "AB" << int(Qt::Key_Return) << "AB";
+    QTest::newRow("escape keeps the old text") << "AB" << int(Qt::Key_Escape) << "XYZ";
+    QTest::newRow("emptied and enter leaves the cell empty") << "" << int(Qt::Key_Return) << "";
+    QTest::newRow("tab stores") << "AB" << int(Qt::Key_Tab) << "AB";
+}
+
+void TestGridEditing::endingAnEdit()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, endKey);
+    QFETCH(QString, stored);
+    Fixture fixture;
+    fixture.editor->GridEdit(32);
+    QLineEdit *editor = fixture.openEditor();
+    QVERIFY(editor);
+    editor->clear();
+    QTest::keyClicks(editor, typed);
+    QTest::keyClick(editor, Qt::Key(endKey));
+    QTRY_VERIFY(!fixture.openEditor());
+    QCOMPARE(fixture.cell(1, 0), stored);
+    QCOMPARE(fixture.window.table().Rows(), qsizetype(6));
+}
+
+void TestGridEditing::clickOnAnotherCellStoresInTheEditedCell()
+{
+    Fixture fixture;
+    QTest::keyClick(fixture.grid(), 'A');
+    QVERIFY(fixture.openEditor());
+    QTest::mouseClick(fixture.grid()->viewport(), Qt::LeftButton, {}, fixture.centre(2, 1));
+    QTRY_VERIFY(!fixture.openEditor());
+    QCOMPARE(fixture.cell(1, 0), QString("A"));
+    QCOMPARE(fixture.cell(3, 1), QString("品名3"));
+    QCOMPARE(fixture.grid()->currentIndex(), fixture.grid()->model()->index(2, 1));
+}
+
+void TestGridEditing::switchingWindowsLeavesTheEditOpen()
+{
+    Fixture fixture;
+    QTest::keyClick(fixture.grid(), 'Q');
+    QLineEdit *editor = fixture.openEditor();
+    QVERIFY(editor);
+    QWidget other;
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+    other.activateWindow();
+    QTRY_VERIFY(!fixture.window.isActiveWindow());
+    fixture.window.activateWindow();
+    QTRY_VERIFY(fixture.window.isActiveWindow());
+    QCOMPARE(fixture.openEditor(), editor);
+    QCOMPARE(editor->text(), QString("Q"));
+    QCOMPARE(fixture.cell(1, 0), QString("XYZ"));
+}
+
+void TestGridEditing::deleteKeyEmptiesTheSelection_data()
+{
+    QTest::addColumn<QPoint>("start"); // (model row, column) clicked first
+    QTest::addColumn<QPoint>("end");   // shift-clicked
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("single cell") << QPoint(1, 1) << QPoint(1, 1) << int(Qt::NoModifier);
+    QTest::newRow("down and right") << QPoint(1, 1) << QPoint(3, 3) << int(Qt::NoModifier);
+    // Once emptied nothing; the block is the block whichever way it was made.
+    QTest::newRow("up and left") << QPoint(3, 3) << QPoint(1, 1) << int(Qt::NoModifier);
+    QTest::newRow("shift+delete") << QPoint(3, 1) << QPoint(1, 3) << int(Qt::ShiftModifier);
+    QTest::newRow("ctrl+delete") << QPoint(1, 3) << QPoint(3, 1) << int(Qt::ControlModifier);
+}
+
+void TestGridEditing::deleteKeyEmptiesTheSelection()
+{
+    QFETCH(QPoint, start);
+    QFETCH(QPoint, end);
+    QFETCH(int, modifiers);
+    Fixture fixture;
+    fixture.window.StatubarMessg(5);
+    for (int row = 1; row <= 5; ++row) {
+        for (int col = 0; col < 6; ++col) {
+            fixture.window.table().setText(row, col, QStringLiteral("%1.%2").arg(row).arg(col));
+        }
+    }
+    QTest::mouseClick(fixture.grid()->viewport(), Qt::LeftButton, {},
+                      fixture.centre(start.x(), start.y()));
+    QTest::mouseClick(fixture.grid()->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      fixture.centre(end.x(), end.y()));
+    const QModelIndex current = fixture.grid()->currentIndex();
+    QTest::keyClick(fixture.grid(), Qt::Key_Delete, Qt::KeyboardModifiers(modifiers));
+    for (int row = 0; row < 5; ++row) {
+        for (int col = 0; col < 6; ++col) {
+            const bool emptied =
+                row >= std::min(start.x(), end.x()) && row <= std::max(start.x(), end.x()) &&
+                col >= std::min(start.y(), end.y()) && col <= std::max(start.y(), end.y());
+            QCOMPARE(fixture.cell(row + 1, col).isEmpty(), emptied);
+        }
+    }
+    QCOMPARE(fixture.window.table().Rows(), qsizetype(6));
+    QCOMPARE(fixture.window.statusMessage(), QString(" 5 個のﾃﾞｰﾀを取得"));
+    QCOMPARE(fixture.grid()->currentIndex(), current);
+    QVERIFY(!fixture.openEditor());
+}
+
+void TestGridEditing::deleteRow_data()
+{
+    QTest::addColumn<int>("dataRows");
+    QTest::addColumn<int>("currentRow"); // model row
+    QTest::addColumn<QStringList>("remaining");
+    QTest::newRow("empty table") << 0 << -1 << QStringList{};
+    QTest::newRow("the one data row") << 1 << 0 << QStringList{};
+    QTest::newRow("middle row") << 5 << 2 << QStringList{"XYZ", "B", "D", "E"};
+    QTest::newRow("last row") << 5 << 4 << QStringList{"XYZ", "B", "C", "D"};
+}
+
+void TestGridEditing::deleteRow()
+{
+    QFETCH(int, dataRows);
+    QFETCH(int, currentRow);
+    QFETCH(QStringList, remaining);
+    Fixture fixture;
+    fixture.window.table().setRows(dataRows + 1);
+    if (currentRow >= 0) {
+        // Rows below selected as well: only the current row goes.
+        fixture.grid()->setCurrentIndex(fixture.grid()->model()->index(currentRow, 1));
+        fixture.grid()->selectionModel()->select(
+            QItemSelection(fixture.grid()->model()->index(currentRow, 0),
+                           fixture.grid()->model()->index(dataRows - 1, 5)),
+            QItemSelectionModel::Select);
+    }
+    QTest::keyClick(&fixture.window, Qt::Key_D, Qt::ControlModifier); // menu closed
+    QStringList column;
+    for (qsizetype row = 1; row < fixture.window.table().Rows(); ++row) {
+        column.append(fixture.cell(row, 0));
+    }
+    QCOMPARE(column, remaining);
+    QCOMPARE(fixture.window.statusMessage(),
+             QStringLiteral(" %1 個のﾃﾞｰﾀを取得").arg(remaining.size()));
+}
+
+void TestGridEditing::sortByQuantity()
+{
+    Fixture fixture;
+    fixture.window.table().setRows(4);
+    fixture.grid()->selectAll();
+    fixture.editor->MnuSort1(4);
+    QCOMPARE(fixture.window.table().rowTexts(1), (QStringList{"C", "品名3", "", "", "1", ""}));
+    QCOMPARE(fixture.window.table().rowTexts(2), (QStringList{"B", "品名2", "", "", "2", ""}));
+    QCOMPARE(fixture.window.table().rowTexts(3), (QStringList{"XYZ", "品名1", "", "", "10", ""}));
+    QCOMPARE(fixture.grid()->currentIndex().column(), 4);
+    QCOMPARE(fixture.grid()->selectionModel()->selectedIndexes().size(), 1);
+}
+
+void TestGridEditing::newTable_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("answered yes") << true;
+    QTest::newRow("answered no") << false;
+}
+
+void TestGridEditing::newTable()
+{
+    QFETCH(bool, yes);
+    Fixture fixture;
+    fixture.window.table().setText(0, 4, "changed header");
+    fixture.window.StatubarMessg(5);
+    fixture.dialogs.answers = {yes ? Dialogs::Answer::Yes : Dialogs::Answer::No};
+    fixture.window.menuActions().newTable->trigger();
+    QCOMPARE(fixture.dialogs.kinds(), QStringList{"question"});
+    QCOMPARE(fixture.dialogs.shown.first().text, QString("New ?"));
+    if (yes) {
+        QCOMPARE(fixture.window.table().Rows(), qsizetype(1));
+        QCOMPARE(fixture.window.table().text(0, 4), QString("個数"));
+        QCOMPARE(fixture.window.statusMessage(), QString(" 0 個のﾃﾞｰﾀを取得"));
+    } else {
+        QCOMPARE(fixture.window.table().Rows(), qsizetype(6));
+        QCOMPARE(fixture.window.table().text(0, 4), QString("changed header"));
+        QCOMPARE(fixture.window.statusMessage(), QString(" 5 個のﾃﾞｰﾀを取得"));
+    }
+}
+
+void TestGridEditing::popupMenu_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::newRow("on a cell") << "cell";
+    QTest::newRow("on the header") << "header";
+    QTest::newRow("below the last row") << "empty";
+}
+
+void TestGridEditing::popupMenu()
+{
+    QFETCH(QString, where);
+    Fixture fixture;
+    QMenu *shown = nullptr;
+    fixture.editor->setPopupRunner([&](QMenu *menu, const QPoint &) { shown = menu; });
+    // An open edit is stored before the menu opens.
+    QTest::keyClick(fixture.grid(), 'M');
+    QWidget *target = where == "header" ? static_cast<QWidget *>(fixture.grid()->horizontalHeader())
+                                        : fixture.grid()->viewport();
+    const QPoint at = where == "cell"     ? fixture.centre(1, 1)
+                      : where == "header" ? QPoint(20, 5)
+                                          : QPoint(20, target->height() - 5);
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+    QCoreApplication::sendEvent(target, &menuEvent);
+    QVERIFY(shown);
+    QCOMPARE(fixture.cell(1, 0), QString("M"));
+    const QList<QAction *> items = shown->actions();
+    QCOMPARE(items.size(), 2);
+    QCOMPARE(items[0]->text(), QString("１行削除 &D"));
+    QCOMPARE(items[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
+    QCOMPARE(items[1]->text(), QString("ｿｰﾄ"));
+    QStringList sortEntries;
+    for (QAction *entry : items[1]->menu()->actions()) {
+        sortEntries.append(entry->text());
+    }
+    QCOMPARE(sortEntries, (QStringList{"図番", "品名", "材料", "表面処理", "個数", "備考"}));
+}
+
+QTEST_MAIN(TestGridEditing)
+#include "tst_gridediting.moc"
