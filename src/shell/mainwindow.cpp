@@ -4,6 +4,7 @@
 #include "editing/grideditor.h"
 #include "extract/dropcontroller.h"
 #include "platform/apptitle.h"
+#include "print/printcommand.h"
 #include "platform/dialogs.h"
 #include "settings/positionscommand.h"
 #include "settings/positionsettings.h"
@@ -82,6 +83,7 @@ MainWindow::MainWindow(Dialogs &dialogs, PositionSettings &positions, QWidget *p
     new PositionsCommand(*this);
     new DropController(*this);
     new GridEditor(*this);
+    new PrintCommand(*this);
 
     // Start-up: lay out the columns on the design width, load the positions,
     // keep only the header row.

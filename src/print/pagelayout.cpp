@@ -1,0 +1,97 @@
+#include "pagelayout.h"
+
+#include "drawingtarget.h"
+#include "shell/columnlayout.h"
+#include "shell/tablemodel.h"
+
+#include <QDate>
+#include <QLocale>
+
+#include <array>
+
+namespace {
+
+constexpr std::array<double, ColumnLayout::Count> headingX = {15, 50, 95, 122, 142, 165};
+constexpr std::array<double, ColumnLayout::Count> dataX = {6, 33, 78, 123, 145, 154};
+constexpr std::array<double, 5> columnRules = {30, 75, 120, 140, 150};
+
+} // namespace
+
+namespace PageLayout {
+
+void DrawFormLine(DrawingTarget &target, const TableModel &table)
+{
+    target.ScaleMode(DrawingTarget::Millimetres);
+    // Headings and date in 9 points regular on every target, paper included.
+    target.FontBold(false);
+    target.FontSize(9);
+    target.DrawWidth(2);
+    target.LineBox(5, 20, 190, 255);
+    target.Line(5, 25, 195, 25);
+    target.DrawWidth(1);
+    for (int y = 30; y <= 270; y += 5) {
+        target.Line(5, y, 195, y);
+    }
+    for (const double x : columnRules) {
+        target.Line(x, 20, x, 275);
+    }
+    for (int column = 0; column < ColumnLayout::Count; ++column) {
+        target.CurrentX = headingX[std::size_t(column)];
+        target.CurrentY = 21;
+        target.Print(table.TextArray(table.CellIndex(0, column)));
+    }
+    target.CurrentX = 175;
+    target.CurrentY = 15;
+    target.Print(today());
+    target.FontBold(true);
+    target.FontSize(18);
+    target.CurrentX = 90;
+    target.CurrentY = 10;
+    target.Print(QStringLiteral("部品表"));
+    target.FontBold(false);
+    target.FontSize(9);
+}
+
+bool DataSet(DrawingTarget &target, const TableModel &table, int NowPaji)
+{
+    const qsizetype first = qsizetype(NowPaji) * rowsPerPage - (rowsPerPage - 1);
+    qsizetype remaining = table.Rows() - first;
+    const bool more = remaining > rowsPerPage;
+    remaining = std::min<qsizetype>(remaining, rowsPerPage);
+    for (qsizetype i = 1; i <= remaining; ++i) {
+        const qsizetype row = first + i - 1;
+        const double y = 26 + 5 * double(i - 1);
+        for (int column = 0; column < ColumnLayout::Count; ++column) {
+            target.CurrentX = dataX[std::size_t(column)];
+            target.CurrentY = y;
+            target.Print(SpaseSet(table.TextArray(table.CellIndex(row, column)), column));
+        }
+    }
+    target.CurrentX = 100;
+    target.CurrentY = 278;
+    target.Print(NowPaji);
+    return more;
+}
+
+QString SpaseSet(const QString &GetData, int IntnumC)
+{
+    if ((IntnumC == ColumnLayout::SurfaceTreatment || IntnumC == ColumnLayout::Quantity) &&
+        GetData.size() < 3) {
+        return QString(3 - GetData.size(), QLatin1Char(' ')) + GetData;
+    }
+    return GetData;
+}
+
+int lastPage(const TableModel &table)
+{
+    const qsizetype dataRows = table.Rows() - 1;
+    return int(std::max<qsizetype>(1, (dataRows + rowsPerPage - 1) / rowsPerPage));
+}
+
+QString today()
+{
+    return QLocale(QLocale::Japanese, QLocale::Japan)
+        .toString(QDate::currentDate(), QLocale::ShortFormat);
+}
+
+} // namespace PageLayout

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+class DrawingTarget;
+class TableModel;
+
+// One page of the printed parts list: a ruled form of a heading row and 50
+// data rows, the title "部品表", the date and the page number. The same
+// routines draw the preview, the printed page and each page of a PDF.
+namespace PageLayout {
+
+inline constexpr int rowsPerPage = 50;
+
+// The form, the headings from the table's header row, the date and the title.
+void DrawFormLine(DrawingTarget &target, const TableModel &table);
+// The data rows of page NowPaji (from 1) and the page number under the form.
+// True when more than 50 data rows start on this page, so a next page follows.
+bool DataSet(DrawingTarget &target, const TableModel &table, int NowPaji);
+// 表面処理 and 個数 right-aligned in three characters; longer texts unchanged.
+QString SpaseSet(const QString &GetData, int IntnumC);
+
+// The number of pages with data rows, at least 1.
+int lastPage(const TableModel &table);
+// Today in the Japanese short form, 2026/12/07.
+QString today();
+
+} // namespace PageLayout

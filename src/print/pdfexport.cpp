@@ -1,0 +1,59 @@
+#include "pdfexport.h"
+
+#include "drawingtarget.h"
+#include "pagelayout.h"
+#include "shell/tablemodel.h"
+
+#include <QFont>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+QFont printFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
+                      QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
+                      QStringLiteral("Noto Sans CJK JP")});
+    font.setPointSize(9);
+    return font;
+}
+
+QString writePartsListPdf(const TableModel &table, const QString &path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return file.errorString();
+    }
+    {
+        QPdfWriter writer(&file);
+        writer.setTitle(QStringLiteral("部品表"));
+        writer.setCreator(QStringLiteral("Tavo表題"));
+        writer.setResolution(600);
+        // The form spans 5 to 195 mm and 10 to 282 mm: no margins, so that
+        // millimetres count from the sheet's edge as on the preview.
+        writer.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            file.cancelWriting();
+            return QStringLiteral("PDF を作れません");
+        }
+        const int pages = PageLayout::lastPage(table);
+        for (int page = 1; page <= pages; ++page) {
+            if (page > 1) {
+                writer.newPage();
+            }
+            DrawingTarget target(painter, printFont());
+            PageLayout::DrawFormLine(target, table);
+            PageLayout::DataSet(target, table, page);
+        }
+        painter.end();
+    }
+    if (!file.commit()) {
+        return file.errorString();
+    }
+    return {};
+}
