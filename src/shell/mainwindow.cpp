@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "columnlayout.h"
+#include "listfile/listfilecommands.h"
 #include "platform/apptitle.h"
 #include "platform/dialogs.h"
 #include "settings/positionsettings.h"
@@ -76,6 +77,7 @@ MainWindow::MainWindow(Dialogs &dialogs, PositionSettings &positions, QWidget *p
 
     buildMenus();
     buildStatusBar();
+    new ListFileCommands(*this);
 
     // Start-up: lay out the columns on the design width, load the positions,
     // keep only the header row.
