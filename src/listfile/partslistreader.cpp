@@ -204,21 +204,22 @@ PartsListReader::Result PartsListReader::parse(QStringView text, qsizetype recor
 
 QString PartsListReader::describe(const Truncation &truncation)
 {
-    QString text =
-        QStringLiteral("ファイルが最後のデータ（表の %1 行目、ファイルの %2 行目から）の途中で"
-                       "終わっています。")
-            .arg(truncation.record + 1)
-            .arg(truncation.startLine);
+    const QString where = QStringLiteral("最後のデータ（表の %1 行目。ファイルの %2 行目から）")
+                              .arg(truncation.record + 1)
+                              .arg(truncation.startLine);
+    QString text;
     if (truncation.insideQuotes) {
-        text += QStringLiteral("%1 番目の項目の引用符（\"）が閉じられないまま、%2 行目でファイルが"
-                               "終わっています。")
-                    .arg(truncation.completeFields + 1)
-                    .arg(truncation.endLine);
+        text = QStringLiteral("%1の %2 番目の項目は引用符（\"）が閉じられないまま、ファイルが %3 "
+                              "行目で終わっています。")
+                   .arg(where)
+                   .arg(truncation.completeFields + 1)
+                   .arg(truncation.endLine);
     } else {
-        text += QStringLiteral("6 項目のうち %1 項目までで、%2 行目でファイルが終わっています。")
-                    .arg(truncation.completeFields)
-                    .arg(truncation.endLine);
+        text = QStringLiteral(
+                   "%1は 6 項目のうち %2 項目しかなく、ファイルは %3 行目で終わっています。")
+                   .arg(where)
+                   .arg(truncation.completeFields)
+                   .arg(truncation.endLine);
     }
-    text += QStringLiteral("\n足りない項目は空欄にして読み込みました。");
-    return text;
+    return text + QStringLiteral("\n足りない項目は空欄にして読み込みました。");
 }

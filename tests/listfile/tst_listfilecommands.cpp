@@ -295,7 +295,7 @@ void TestListFileCommands::openTruncatedFileLoadsAndWarns()
     const QString warning = m_dialogs.shown.at(1).text;
     QVERIFY2(warning.contains(QDir::toNativeSeparators(path)), qPrintable(warning));
     QVERIFY2(warning.contains("表の 2 行目") && warning.contains("3 項目") &&
-                 warning.contains("3 行目でファイルが終わっています"),
+                 warning.contains("ファイルは 3 行目で終わっています"),
              qPrintable(warning));
 }
 
