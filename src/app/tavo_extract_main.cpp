@@ -1,13 +1,16 @@
 // tavo-extract: the title extraction without a window, for scripts.
 #include "extract/batchextraction.h"
-#include "listfile/partslistformat.h"
+#include "listfile/partslistfile.h"
+#include "listfile/partslistwriter.h"
 #include "platform/qsettingsstore.h"
+#include "print/pdfexport.h"
 #include "settings/positionsettings.h"
+#include "shell/tablemodel.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QSaveFile>
+#include <QGuiApplication>
 
 #include <cstdio>
 
@@ -39,9 +42,9 @@ bool writeOutput(const QString &path, const QByteArray &bytes, QString &error)
         }
         return true;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        error = QStringLiteral("%1 に書き込めません（%2）").arg(path, file.errorString());
+    const QString reason = PartsListFile::write(path, bytes);
+    if (!reason.isEmpty()) {
+        error = QStringLiteral("%1 に書き込めません（%2）").arg(path, reason);
         return false;
     }
     return true;
@@ -51,7 +54,12 @@ bool writeOutput(const QString &path, const QByteArray &bytes, QString &error)
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // The PDF needs fonts, hence a GUI application; it never shows a window,
+    // so it needs no display either.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavo-extract"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVO_VERSION));
 
@@ -71,14 +79,24 @@ int main(int argc, char *argv[])
                                           QStringLiteral("FILE"));
     const QCommandLineOption utf8Option(QStringLiteral("utf8"),
                                         QStringLiteral("UTF-8 で出力する（既定はシフトJIS）"));
+    const QCommandLineOption listOption(
+        QStringLiteral("list"),
+        QStringLiteral("この部品表ファイルの行から始める（-o に同じファイルも可）"),
+        QStringLiteral("FILE"));
+    const QCommandLineOption pdfOption(QStringLiteral("pdf"),
+                                       QStringLiteral("部品表の全ページを PDF にも書き出す"),
+                                       QStringLiteral("FILE"));
+    parser.addOption(listOption);
+    parser.addOption(pdfOption);
     parser.addOption(xyOption);
     parser.addOption(outputOption);
     parser.addOption(utf8Option);
     parser.addPositionalArgument(QStringLiteral("DRAWING"), QStringLiteral("図面ファイル"),
                                  QStringLiteral("DRAWING..."));
 
-    const QString usage = QStringLiteral(
-        "使いかた: tavo-extract [--xy X1,Y1,...,X6,Y6] [-o FILE] [--utf8] DRAWING...");
+    const QString usage = QStringLiteral("使いかた: tavo-extract [--xy X1,Y1,...,X6,Y6] [--list "
+                                         "FILE] [-o FILE] [--utf8] [--pdf FILE] "
+                                         "DRAWING...");
     if (!parser.parse(QCoreApplication::arguments())) {
         printError(parser.errorText());
         printError(usage);
@@ -91,7 +109,7 @@ int main(int argc, char *argv[])
         parser.showVersion();
     }
     const QStringList drawings = parser.positionalArguments();
-    if (drawings.isEmpty()) {
+    if (drawings.isEmpty() && !parser.isSet(listOption)) {
         printError(QStringLiteral("図面ファイルを指定してください。"));
         printError(usage);
         return UsageError;
@@ -114,23 +132,54 @@ int main(int argc, char *argv[])
     }
 
     BatchExtraction batch(positions);
+    if (parser.isSet(listOption)) {
+        // Read first, as Open does: a list that cannot be read writes nothing.
+        const QString listPath = parser.value(listOption);
+        const PartsListFile::ReadResult list = PartsListFile::read(listPath);
+        if (!list.ok()) {
+            printError(QStringLiteral("%1: %2").arg(listPath, list.error));
+            return UsageError;
+        }
+        if (list.truncation) {
+            printError(QStringLiteral("%1: %2").arg(listPath,
+                                                    PartsListReader::describe(*list.truncation)));
+        }
+        batch.rows = list.rows;
+    }
     batch.addDrawings(drawings);
     for (const BatchExtraction::Problem &problem : batch.problems) {
         printError(QStringLiteral("%1: %2").arg(problem.path, problem.reason));
     }
     const bool utf8 = parser.isSet(utf8Option);
-    if (!utf8) {
+    QByteArray bytes;
+    if (utf8) {
+        bytes = PartsListWriter::encodeUtf8(batch.rows);
+    } else {
+        const PartsListWriter::Encoded encoded = PartsListWriter::encode(batch.rows);
+        bytes = encoded.bytes;
         for (const QString &path : batch.drawingsWithUnencodable) {
             printError(QStringLiteral("%1: シフトJISにない文字を \"?\" にしました").arg(path));
         }
+        if (batch.drawingsWithUnencodable.isEmpty() && !encoded.unencodable.isEmpty()) {
+            printError(QStringLiteral("シフトJISにない文字を \"?\" にしました:\n") +
+                       PartsListWriter::describe(encoded.unencodable));
+        }
     }
-    const PartsListFormat::Encoded encoded =
-        PartsListFormat::encode(batch.rows, utf8 ? PartsListFormat::Encoding::Utf8
-                                                 : PartsListFormat::Encoding::CodePage932);
     QString error;
-    if (!writeOutput(parser.value(outputOption), encoded.bytes, error)) {
+    if (!writeOutput(parser.value(outputOption), bytes, error)) {
         printError(error);
         return SomeFilesUnread;
+    }
+    if (parser.isSet(pdfOption)) {
+        TableModel table;
+        table.SetupGridColumns();
+        table.setDataRows(batch.rows);
+        const QString pdfError = writePartsListPdf(table, parser.value(pdfOption));
+        if (!pdfError.isEmpty()) {
+            printError(QStringLiteral("%1 に PDF を書き込めません（%2）")
+                           .arg(parser.value(pdfOption), pdfError));
+            return SomeFilesUnread;
+        }
     }
     return batch.problems.isEmpty() ? Success : SomeFilesUnread;
 }

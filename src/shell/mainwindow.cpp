@@ -3,6 +3,7 @@
 #include "columnlayout.h"
 #include "editing/grideditor.h"
 #include "extract/dropcontroller.h"
+#include "listfile/listfilecommands.h"
 #include "platform/apptitle.h"
 #include "print/printcommand.h"
 #include "platform/dialogs.h"
@@ -84,6 +85,7 @@ MainWindow::MainWindow(Dialogs &dialogs, PositionSettings &positions, QWidget *p
     new DropController(*this);
     new GridEditor(*this);
     new PrintCommand(*this);
+    new ListFileCommands(*this);
 
     // Start-up: lay out the columns on the design width, load the positions,
     // keep only the header row.

@@ -1,0 +1,107 @@
+#include "listfilecommands.h"
+
+#include "partslistfile.h"
+#include "platform/dialogs.h"
+#include "shell/mainwindow.h"
+#include "shell/tablemodel.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+Dialogs::FileRequest fileRequest(const QString &startName)
+{
+    Dialogs::FileRequest request;
+    request.startName = startName;
+    request.filters = {QStringLiteral("すべてのファイル (*.*)"),
+                       QStringLiteral("テキスト ファイル (*.txt)")};
+    request.selectedFilter = 1;
+    request.confirmOverwrite = true;
+    return request;
+}
+
+QString shownPath(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+ListFileCommands::ListFileCommands(MainWindow &window) : QObject(&window), m_window(window)
+{
+    connect(window.menuActions().save, &QAction::triggered, this, &ListFileCommands::save);
+    connect(window.menuActions().open, &QAction::triggered, this, &ListFileCommands::open);
+}
+
+void ListFileCommands::save()
+{
+    m_window.commitOpenEdit();
+    const QString path = m_window.dialogs().saveFileName(&m_window, fileRequest(m_lastName));
+    if (path.isEmpty()) {
+        return;
+    }
+    m_lastName = path;
+
+    const TableModel &table = m_window.table();
+    QList<QStringList> rows;
+    rows.reserve(table.Rows() - 1);
+    for (qsizetype row = 1; row < table.Rows(); ++row) {
+        rows.append(table.rowTexts(row));
+    }
+    const PartsListWriter::Encoded encoded = PartsListWriter::encode(rows);
+    if (!encoded.unencodable.isEmpty()) {
+        const QString question =
+            QStringLiteral(
+                "次の行に、部品表ファイル（シフト JIS）に保存できない文字があります。\n\n"
+                "%1\n\n"
+                "これらの文字を「?」に置き換えて保存しますか？\n"
+                "「いいえ」を選ぶと保存しません。")
+                .arg(PartsListWriter::describe(encoded.unencodable));
+        if (m_window.dialogs().question(&m_window, question) != Dialogs::Answer::Yes) {
+            return;
+        }
+    }
+
+    const bool existed = QFileInfo::exists(path);
+    const QString error = PartsListFile::write(path, encoded.bytes);
+    if (!error.isEmpty()) {
+        QString text = QStringLiteral("部品表を保存できませんでした。\nファイル: %1\n理由: %2")
+                           .arg(shownPath(path), error);
+        if (existed) {
+            text += QStringLiteral("\nもとのファイルは変わっていません。");
+        }
+        m_window.dialogs().warning(&m_window, text);
+    }
+}
+
+void ListFileCommands::open()
+{
+    m_window.commitOpenEdit();
+    const QString path = m_window.dialogs().openFileName(&m_window, fileRequest(m_lastName));
+    if (path.isEmpty()) {
+        return;
+    }
+    m_lastName = path;
+
+    const PartsListFile::ReadResult result = PartsListFile::read(path);
+    if (!result.ok()) {
+        m_window.dialogs().warning(
+            &m_window, QStringLiteral("部品表ファイルを読み込めませんでした。\nファイル: %1\n理由: "
+                                      "%2\n表はそのままです。")
+                           .arg(shownPath(path), result.error));
+        return;
+    }
+
+    TableModel &table = m_window.table();
+    table.setDataRows(result.rows);
+    m_window.SetupGridColumns();
+    m_window.FitColumnWidths();
+    m_window.StatubarMessg(table.Rows() - 1);
+    if (result.truncation) {
+        m_window.dialogs().warning(
+            &m_window, QStringLiteral("部品表ファイルの終わりが欠けています。\nファイル: %1\n%2")
+                           .arg(shownPath(path), PartsListReader::describe(*result.truncation)));
+    }
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "partslistreader.h"
+#include "partslistwriter.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Parts-list files on disk. Reading takes the whole file first, so a caller
+// changes nothing until the file was read; writing goes through a temporary
+// file renamed over the target, so a failed save leaves the old file whole.
+// Messages are in Japanese, for the user.
+class PartsListFile
+{
+public:
+    // A parts list of 100,000 rows is about 10 MB; the limits keep a file
+    // that is no parts list from taking all memory.
+    static constexpr qint64 MaxFileBytes = 64 * 1024 * 1024;
+    static constexpr qsizetype MaxRecords = 1'000'000;
+
+    struct ReadResult
+    {
+        QList<QStringList> rows;
+        // Set when the file could not be read; `rows` is then empty.
+        QString error;
+        std::optional<PartsListReader::Truncation> truncation;
+
+        bool ok() const { return error.isEmpty(); }
+    };
+
+    static ReadResult read(const QString &path);
+
+    // Writes the bytes atomically; an empty string on success, else why not.
+    static QString write(const QString &path, const QByteArray &bytes);
+};

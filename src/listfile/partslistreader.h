@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <optional>
+
+// Reads the records of a parts-list file from its bytes. The file is a stream
+// of fields, not of lines: a comma or a line end (CR, LF or CR LF) ends a
+// field and every six fields make one record, so lists whose records wrap
+// lines read the same as lists written one record a line. Any bytes give a
+// result in time linear in their length; nothing is ever refused here.
+class PartsListReader
+{
+public:
+    static constexpr int FieldsPerRecord = 6;
+
+    // Where a file that stops in the middle of a record ended.
+    struct Truncation
+    {
+        qsizetype record = 0;      // index of the partial record in `rows`
+        int completeFields = 0;    // fields of that record that were read whole
+        bool insideQuotes = false; // the file ended inside a quoted field
+        qsizetype startLine = 1;   // line on which the partial record begins
+        qsizetype endLine = 1;     // last line of the file
+    };
+
+    struct Result
+    {
+        // Six texts a row; a partial last record is here too, its missing fields empty.
+        QList<QStringList> rows;
+        std::optional<Truncation> truncation;
+        // Reading stopped after `recordLimit` records; the rest was not read.
+        bool recordLimitReached = false;
+    };
+
+    // The file's text: UTF-8 when it begins with a UTF-8 byte-order mark,
+    // code page 932 otherwise.
+    static QString decode(QByteArrayView bytes);
+
+    static Result read(QByteArrayView bytes, qsizetype recordLimit = -1);
+    static Result parse(QStringView text, qsizetype recordLimit = -1);
+
+    // One or two sentences for the user about a file that ended inside a record.
+    static QString describe(const Truncation &truncation);
+};

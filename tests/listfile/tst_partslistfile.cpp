@@ -1,0 +1,218 @@
+#include "listfile/partslistfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+class TestPartsListFile : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void readsWhatWasWritten();
+    void writeReplacesTheWholeFile();
+    void unreadable_data();
+    void unreadable();
+    void failedSaveKeepsTheOldFile_data();
+    void failedSaveKeepsTheOldFile();
+};
+
+namespace {
+
+const QByteArray oldList = "\"OLD-1\",\"\",\"\",\"\",\"1\",\"\"\r\n";
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool runAsRoot()
+{
+#ifdef Q_OS_UNIX
+    return geteuid() == 0;
+#else
+    return false;
+#endif
+}
+
+// A tmpfs of `options` on `directory`; false when this system does not let us mount.
+bool mountTmpfs(const QString &directory, const QString &options)
+{
+#ifdef Q_OS_LINUX
+    if (!runAsRoot()) {
+        return false;
+    }
+    QProcess mount;
+    mount.start(QStringLiteral("mount"),
+                {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"), options,
+                 QStringLiteral("tavo-test"), directory});
+    return mount.waitForFinished(10000) && mount.exitStatus() == QProcess::NormalExit &&
+           mount.exitCode() == 0;
+#else
+    Q_UNUSED(directory);
+    Q_UNUSED(options);
+    return false;
+#endif
+}
+
+// Unmounts before the temporary folder holding the mount point goes away.
+struct MountGuard
+{
+    QString directory;
+    ~MountGuard()
+    {
+        if (!directory.isEmpty()) {
+            QProcess::execute(QStringLiteral("umount"), {directory});
+        }
+    }
+};
+
+bool remountReadOnly(const QString &directory)
+{
+    QProcess mount;
+    mount.start(QStringLiteral("mount"),
+                {QStringLiteral("-o"), QStringLiteral("remount,ro"), directory});
+    return mount.waitForFinished(10000) && mount.exitCode() == 0;
+}
+
+} // namespace
+
+void TestPartsListFile::readsWhatWasWritten()
+{
+    QTemporaryDir directory;
+    const QString path = directory.filePath("部品表.txt");
+    const QList<QStringList> rows = {{"A-100", "ブラケット", "SS400", "", "2", ""},
+                                     {"A-101", "6\" pipe", "M6,L=20", "a\r\nb", "", "①髙"}};
+    QCOMPARE(PartsListFile::write(path, PartsListWriter::encode(rows).bytes), QString());
+    const PartsListFile::ReadResult result = PartsListFile::read(path);
+    QVERIFY2(result.ok(), qPrintable(result.error));
+    QCOMPARE(result.rows, rows);
+    QVERIFY(!result.truncation);
+}
+
+void TestPartsListFile::writeReplacesTheWholeFile()
+{
+    QTemporaryDir directory;
+    const QString path = directory.filePath("list.txt");
+    QVERIFY(writeFile(path, QByteArray(5000, 'x')));
+    QCOMPARE(PartsListFile::write(path, oldList), QString());
+    QCOMPARE(contents(path), oldList);
+    QCOMPARE(PartsListFile::write(path, QByteArray()), QString());
+    QCOMPARE(QFileInfo(path).size(), 0);
+    // No temporary file is left beside it.
+    QCOMPARE(QDir(directory.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"list.txt"});
+}
+
+void TestPartsListFile::unreadable_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason"); // part of the message
+
+    QTest::newRow("missing file") << "missing"
+                                  << "ありません";
+    QTest::newRow("a folder") << "folder"
+                              << "フォルダー";
+    QTest::newRow("larger than the limit") << "huge"
+                                           << "大きすぎます";
+#ifdef Q_OS_LINUX
+    // A device would be read for ever.
+    QTest::newRow("a device") << "device"
+                              << "通常のファイルではありません";
+#endif
+    QTest::newRow("too many records") << "records"
+                                      << "多すぎます";
+}
+
+void TestPartsListFile::unreadable()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    QTemporaryDir directory;
+    QString path = directory.filePath("list.txt");
+    if (kind == "folder") {
+        QVERIFY(QDir(directory.path()).mkdir("list.txt"));
+    } else if (kind == "huge") {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(PartsListFile::MaxFileBytes + 1));
+    } else if (kind == "device") {
+        path = QStringLiteral("/dev/zero");
+    } else if (kind == "records") {
+        QVERIFY(writeFile(path, QByteArray(6 * (PartsListFile::MaxRecords + 1), ',')));
+    }
+    const PartsListFile::ReadResult result = PartsListFile::read(path);
+    QVERIFY(!result.ok());
+    QVERIFY2(result.error.contains(reason), qPrintable(result.error));
+    QVERIFY(result.rows.isEmpty());
+}
+
+void TestPartsListFile::failedSaveKeepsTheOldFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("target is a folder") << "folder";
+    QTest::newRow("read-only folder") << "read-only folder";
+    QTest::newRow("full file system") << "full";
+    QTest::newRow("read-only file system") << "read-only file system";
+}
+
+void TestPartsListFile::failedSaveKeepsTheOldFile()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir temporary;
+    QString directory = temporary.path();
+    QString path = directory + "/list.txt";
+    QByteArray bytes = oldList + oldList;
+    MountGuard mounted;
+
+    if (kind == "folder") {
+        QVERIFY(QDir(directory).mkdir("list.txt"));
+        QVERIFY(!PartsListFile::write(path, bytes).isEmpty());
+        QVERIFY(QFileInfo(path).isDir());
+        return;
+    }
+    if (kind == "full" || kind == "read-only file system") {
+        directory = temporary.filePath("mount");
+        path = directory + "/list.txt";
+        QVERIFY(QDir().mkpath(directory));
+        if (!mountTmpfs(directory, QStringLiteral("size=64k"))) {
+            QSKIP("cannot mount a small tmpfs here (needs root on Linux)");
+        }
+        mounted.directory = directory;
+    }
+    QVERIFY(writeFile(path, oldList));
+    if (kind == "read-only folder") {
+        QVERIFY(QFile::setPermissions(directory, QFile::ReadOwner | QFile::ExeOwner));
+        if (writeFile(directory + "/probe", "x")) {
+            QFile::setPermissions(directory,
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QSKIP("this user writes into read-only folders (root); see the read-only file system "
+                  "row");
+        }
+    } else if (kind == "full") {
+        bytes = QByteArray(1024 * 1024, 'x');
+    } else if (kind == "read-only file system") {
+        QVERIFY(remountReadOnly(directory));
+    }
+
+    const QString error = PartsListFile::write(path, bytes);
+    QFile::setPermissions(directory, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(contents(path), oldList);
+    QCOMPARE(QDir(directory).entryList(QDir::Files | QDir::Hidden), QStringList{"list.txt"});
+}
+
+QTEST_GUILESS_MAIN(TestPartsListFile)
+#include "tst_partslistfile.moc"

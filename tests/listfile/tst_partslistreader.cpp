@@ -1,0 +1,290 @@
+#include "listfile/partslistreader.h"
+#include "platform/codepage.h"
+
+#include <QTest>
+
+using Rows = QList<QStringList>;
+Q_DECLARE_METATYPE(Rows)
+
+class TestPartsListReader : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void records_data();
+    void records();
+    void fieldRules_data();
+    void fieldRules();
+    void truncated_data();
+    void truncated();
+    void encodings_data();
+    void encodings();
+    void hostileBytesNeverFail_data();
+    void hostileBytesNeverFail();
+    void hugeLineIsOneField();
+    void recordLimitStopsReading();
+    void describesWhereTheFileEnded();
+};
+
+namespace {
+
+QStringList row(const QString &a, const QString &b = {}, const QString &c = {},
+                const QString &d = {}, const QString &e = {}, const QString &f = {})
+{
+    return {a, b, c, d, e, f};
+}
+
+} // namespace
+
+void TestPartsListReader::records_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<Rows>("rows");
+
+    QTest::newRow("empty file") << QByteArray() << Rows{};
+    QTest::newRow("only line ends and blanks") << QByteArray("\r\n \r\n\t\n") << Rows{};
+    QTest::newRow("one record, CR LF") << QByteArray("\"A-100\",\"b\",\"c\",\"d\",\"2\",\"\"\r\n")
+                                       << Rows{row("A-100", "b", "c", "d", "2", "")};
+    QTest::newRow("last record without line end")
+        << QByteArray("\"1\",\"\",\"\",\"\",\"\",\"6\"") << Rows{row("1", "", "", "", "", "6")};
+    QTest::newRow("LF line ends") << QByteArray("\"1\",,,,,\"6\"\n\"7\",,,,,\"12\"\n")
+                                  << Rows{row("1", "", "", "", "", "6"),
+                                          row("7", "", "", "", "", "12")};
+    QTest::newRow("CR line ends") << QByteArray("\"1\",,,,,\"6\"\r\"7\",,,,,\"12\"\r")
+                                  << Rows{row("1", "", "", "", "", "6"),
+                                          row("7", "", "", "", "", "12")};
+    // Old lists wrapped long records; the line end only separates fields.
+    QTest::newRow("record wrapped after the fifth field")
+        << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\"\r\n\"6\"\r\n\"7\",\"8\",\"9\",\"10\",\"11\","
+                      "\"12\"\r\n")
+        << Rows{row("1", "2", "3", "4", "5", "6"), row("7", "8", "9", "10", "11", "12")};
+    QTest::newRow("one field a line")
+        << QByteArray("\"1\"\r\n\"2\"\r\n\"3\"\r\n\"4\"\r\n\"5\"\r\n\"6\"\r\n")
+        << Rows{row("1", "2", "3", "4", "5", "6")};
+    QTest::newRow("seven fields on a line shift the next record")
+        << QByteArray(
+               "\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\"\r\n\"8\",\"9\",\"10\",\"11\",\"12\"\r\n")
+        << Rows{row("1", "2", "3", "4", "5", "6"), row("7", "8", "9", "10", "11", "12")};
+    QTest::newRow("blank line inside the list is an empty field")
+        << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\"\r\n\r\n\"7\",,,,,\r\n")
+        << Rows{row("1", "2", "3", "4", "5", ""), row("7")};
+    QTest::newRow("blank lines after the last record")
+        << QByteArray("\"1\",,,,,\r\n\r\n\r\n  \r\n") << Rows{row("1")};
+    QTest::newRow("trailing comma gives the sixth field")
+        << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",") << Rows{row("1", "2", "3", "4", "5", "")};
+}
+
+void TestPartsListReader::records()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(Rows, rows);
+    const PartsListReader::Result result = PartsListReader::read(bytes);
+    QCOMPARE(result.rows, rows);
+    QVERIFY(!result.truncation);
+    QVERIFY(!result.recordLimitReached);
+}
+
+void TestPartsListReader::fieldRules_data()
+{
+    QTest::addColumn<QString>("field"); // one field as it stands in the file
+    QTest::addColumn<QString>("text");  // the cell text it gives
+
+    QTest::newRow("quoted") << "\"A-100\""
+                            << "A-100";
+    QTest::newRow("empty quoted") << "\"\""
+                                  << "";
+    QTest::newRow("comma inside quotes") << "\"M6,L=20\""
+                                         << "M6,L=20";
+    QTest::newRow("CR LF inside quotes") << "\"a\r\nb\""
+                                         << "a\r\nb";
+    QTest::newRow("lone LF inside quotes") << "\"a\nb\""
+                                           << "a\nb";
+    QTest::newRow("doubled quote is one quote") << "\"6\"\" pipe\""
+                                                << "6\" pipe";
+    QTest::newRow("only a quote") << "\"\"\"\""
+                                  << "\"";
+    QTest::newRow("quote before comma inside text") << "\"a\"\",b\""
+                                                    << "a\",b";
+    // Files from older tools held quotes in cells without doubling them.
+    QTest::newRow("undoubled quote inside text") << "\"6\" pipe\""
+                                                 << "6\" pipe";
+    QTest::newRow("undoubled quotes around a word") << "\"say \"hi\" now\""
+                                                    << "say \"hi\" now";
+    QTest::newRow("blanks before a field are skipped") << "  \t\"a\""
+                                                       << "a";
+    QTest::newRow("blanks inside quotes are kept") << "\"  a  \""
+                                                   << "  a  ";
+    QTest::newRow("unquoted") << "SS400"
+                              << "SS400";
+    QTest::newRow("unquoted keeps trailing blanks") << "  SS400  "
+                                                    << "SS400  ";
+    QTest::newRow("unquoted with a quote inside") << "6\"pipe\""
+                                                  << "6\"pipe\"";
+    QTest::newRow("unquoted empty") << ""
+                                    << "";
+    QTest::newRow("NUL inside quotes")
+        << QString("\"a") + QChar(0) + "b\"" << QString("a") + QChar(0) + "b";
+}
+
+void TestPartsListReader::fieldRules()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    // The field in every position of a record, with both kinds of separator after it.
+    for (int position = 0; position < 6; ++position) {
+        QStringList fields(6, QStringLiteral("\"x\""));
+        fields[position] = field;
+        const QString file = fields.join(u',') + QStringLiteral("\r\n\"y\",,,,,\r\n");
+        const PartsListReader::Result result = PartsListReader::parse(file);
+        QStringList expected(6, QStringLiteral("x"));
+        expected[position] = text;
+        QCOMPARE(result.rows, (Rows{expected, row("y")}));
+        QVERIFY(!result.truncation);
+    }
+}
+
+void TestPartsListReader::truncated_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<Rows>("rows");
+    QTest::addColumn<int>("completeFields");
+    QTest::addColumn<bool>("insideQuotes");
+    QTest::addColumn<int>("startLine");
+    QTest::addColumn<int>("endLine");
+
+    const QByteArray first = "\"1\",\"2\",\"3\",\"4\",\"5\",\"6\"\r\n";
+    QTest::newRow("five fields") << first + "\"a\",\"b\",\"c\",\"d\",\"e\"\r\n"
+                                 << Rows{row("1", "2", "3", "4", "5", "6"),
+                                         row("a", "b", "c", "d", "e")}
+                                 << 5 << false << 2 << 2;
+    QTest::newRow("one field without line end")
+        << first + "\"a\"" << Rows{row("1", "2", "3", "4", "5", "6"), row("a")} << 1 << false << 2
+        << 2;
+    QTest::newRow("wrapped record cut after its first line")
+        << first + "\"a\",\"b\"\r\n\"c\"\r\n\r\n"
+        << Rows{row("1", "2", "3", "4", "5", "6"), row("a", "b", "c")} << 3 << false << 2 << 3;
+    QTest::newRow("quote never closed")
+        << first + "\"a\",\"b\r\nc\r\n"
+        << Rows{row("1", "2", "3", "4", "5", "6"), row("a", "b\r\nc\r\n")} << 1 << true << 2 << 4;
+    QTest::newRow("quote never closed in the sixth field")
+        << QByteArray("\"a\",\"b\",\"c\",\"d\",\"e\",\"f")
+        << Rows{row("a", "b", "c", "d", "e", "f")} << 5 << true << 1 << 1;
+    QTest::newRow("field count not a multiple of six")
+        << QByteArray("1,2,3,4\r\n5,6,7,8\r\n")
+        << Rows{row("1", "2", "3", "4", "5", "6"), row("7", "8")} << 2 << false << 2 << 2;
+}
+
+void TestPartsListReader::truncated()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(Rows, rows);
+    QFETCH(int, completeFields);
+    QFETCH(bool, insideQuotes);
+    QFETCH(int, startLine);
+    QFETCH(int, endLine);
+    const PartsListReader::Result result = PartsListReader::read(bytes);
+    QCOMPARE(result.rows, rows);
+    QVERIFY(result.truncation);
+    QCOMPARE(result.truncation->record, rows.size() - 1);
+    QCOMPARE(result.truncation->completeFields, completeFields);
+    QCOMPARE(result.truncation->insideQuotes, insideQuotes);
+    QCOMPARE(result.truncation->startLine, startLine);
+    QCOMPARE(result.truncation->endLine, endLine);
+}
+
+void TestPartsListReader::encodings_data()
+{
+    QTest::addColumn<QByteArray>("mark"); // what the file begins with
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("code page 932")
+        << QByteArray() << QByteArray::fromHex("8375838983508362 8367") << "ブラケット";
+    QTest::newRow("code page 932 only characters")
+        << QByteArray() << QByteArray::fromHex("8740 fbfc 8160 817c 81ca") << "①髙～－￢";
+    QTest::newRow("UTF-8 with byte-order mark")
+        << QByteArray("\xEF\xBB\xBF") << QByteArray("\xE2\x91\xA0\xF0\x9F\x98\x80")
+        << QString::fromUtf8("①😀");
+    // Without the mark the bytes are code page 932, however odd they look.
+    QTest::newRow("UTF-8 without mark is read as code page 932")
+        << QByteArray() << QByteArray("\xE2\x91\xA0") << CodePage::decode("\xE2\x91\xA0");
+}
+
+void TestPartsListReader::encodings()
+{
+    QFETCH(QByteArray, mark);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    const PartsListReader::Result result =
+        PartsListReader::read(mark + "\"" + bytes + "\",,,,,\r\n");
+    QCOMPARE(result.rows.size(), 1);
+    QCOMPARE(result.rows.first().first(), text);
+}
+
+void TestPartsListReader::hostileBytesNeverFail_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("records");
+
+    QTest::newRow("NUL bytes") << QByteArray("\"a\0b\",\0,,,,\r\n", 13) << 1;
+    QTest::newRow("only NUL bytes") << QByteArray(1000, '\0') << 1;
+    // A lead byte before a quote or comma must not swallow it.
+    QTest::newRow("lone lead byte before closing quote")
+        << QByteArray("\"\x83\",\"\x81\",,,,\r\n") << 1;
+    QTest::newRow("lone lead byte at the end") << QByteArray("\"a\",,,,,\"\x83") << 1;
+    QTest::newRow("invalid bytes") << QByteArray("\x80\xA0\xFD\xFE\xFF,,,,,\r\n") << 1;
+    QTest::newRow("only quotes") << QByteArray(10001, '"') << 1;
+    QTest::newRow("only commas") << QByteArray(60000, ',') << 10000;
+    QTest::newRow("control characters") << QByteArray("\x1a\x1c\x7f\x01\x02,\x0b\x0c,,,,\r\n") << 1;
+}
+
+void TestPartsListReader::hostileBytesNeverFail()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, records);
+    const PartsListReader::Result result = PartsListReader::read(bytes);
+    QCOMPARE(result.rows.size(), records);
+    for (const QStringList &record : result.rows) {
+        QCOMPARE(record.size(), 6);
+    }
+}
+
+void TestPartsListReader::hugeLineIsOneField()
+{
+    // 100 MB without a separator: one field, read in one pass.
+    QByteArray bytes(100 * 1024 * 1024, 'x');
+    bytes.prepend('"');
+    const PartsListReader::Result result = PartsListReader::read(bytes);
+    QCOMPARE(result.rows.size(), 1);
+    QCOMPARE(result.rows.first().first().size(), bytes.size() - 1);
+    QVERIFY(result.truncation && result.truncation->insideQuotes);
+}
+
+void TestPartsListReader::recordLimitStopsReading()
+{
+    QByteArray bytes;
+    for (int i = 0; i < 10; ++i) {
+        bytes += "\"" + QByteArray::number(i) + "\",,,,,\r\n";
+    }
+    PartsListReader::Result result = PartsListReader::read(bytes, 10);
+    QCOMPARE(result.rows.size(), 10);
+    QVERIFY(!result.recordLimitReached);
+    result = PartsListReader::read(bytes, 9);
+    QCOMPARE(result.rows.size(), 9);
+    QVERIFY(result.recordLimitReached);
+}
+
+void TestPartsListReader::describesWhereTheFileEnded()
+{
+    PartsListReader::Truncation truncation;
+    truncation.record = 2;
+    truncation.completeFields = 4;
+    truncation.startLine = 3;
+    truncation.endLine = 4;
+    const QString text = PartsListReader::describe(truncation);
+    QVERIFY2(text.contains("3 行目") && text.contains("4 行目") && text.contains("4 項目"),
+             qPrintable(text));
+}
+
+QTEST_GUILESS_MAIN(TestPartsListReader)
+#include "tst_partslistreader.moc"
