@@ -2,6 +2,8 @@
 // writes PNG files of the whole screen into the folder given as argument.
 #include "editing/grideditor.h"
 #include "platform/qsettingsstore.h"
+#include "print/printcommand.h"
+#include "print/printoutf.h"
 #include "settings/positionscommand.h"
 #include "settings/positionsettings.h"
 #include "settings/positionswindow.h"
@@ -85,5 +87,24 @@ int main(int argc, char *argv[])
     positionsWindow->move(window.frameGeometry().topRight() + QPoint(10, 0));
     pause(500);
     shoot(out.filePath(QStringLiteral("settings-window.png")));
+    positionsWindow->close();
+
+    // The preview of a 120-row list, pages 1 and 2.
+    QList<QStringList> many;
+    for (int row = 1; row <= 120; ++row) {
+        many.append({QStringLiteral("A-%1").arg(row, 3, 10, QLatin1Char('0')),
+                     QStringLiteral("部品 %1").arg(row), QStringLiteral("SS400"),
+                     row % 3 ? QStringLiteral("ﾒｯｷ") : QStringLiteral("塗装"),
+                     QString::number(row % 7 + 1), row % 10 ? QString() : QStringLiteral("①髙～")});
+    }
+    window.table().setDataRows(many);
+    window.menuActions().print->trigger();
+    PrintOutF *preview = window.findChild<PrintCommand *>()->preview();
+    preview->move(40, 40);
+    pause(500);
+    shoot(out.filePath(QStringLiteral("preview-page1.png")));
+    preview->NextB_Click();
+    pause(300);
+    shoot(out.filePath(QStringLiteral("preview-page2.png")));
     return 0;
 }

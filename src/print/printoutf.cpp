@@ -175,9 +175,16 @@ void PrintOutF::Command1_Click()
                       .arg(printer.printerName()));
         return;
     }
-    DrawingTarget target(painter, printFont());
-    PageLayout::DrawFormLine(target, m_table);
-    PageLayout::DataSet(target, m_table, currentPage());
+    // A printer that cannot make copies itself gets the page once per copy.
+    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
+    for (int copy = 0; copy < copies; ++copy) {
+        if (copy > 0) {
+            printer.newPage();
+        }
+        DrawingTarget target(painter, printFont());
+        PageLayout::DrawFormLine(target, m_table);
+        PageLayout::DataSet(target, m_table, currentPage());
+    }
     if (!painter.end() || printer.printerState() == QPrinter::Error) {
         m_dialogs.warning(
             this, QStringLiteral("印刷できませんでした。\nプリンター「%1」でエラーが起きました。")

@@ -11,6 +11,7 @@ private Q_SLOTS:
     void run_data();
     void run();
     void outputFileIsWrittenWhole();
+    void keptListsAndPdf();
 
 private:
     static QString examplePositions()
@@ -83,6 +84,44 @@ void TestTavoExtract::outputFileIsWrittenWhole()
     QVERIFY(bytes.contains("\xFB\xFC"));
     QVERIFY(bytes.contains("\x81\x60"));
     QVERIFY(bytes.endsWith("\"\r\n"));
+}
+
+void TestTavoExtract::keptListsAndPdf()
+{
+    QTemporaryDir dir;
+    const QString list = dir.filePath("list.txt");
+    const QByteArray kept =
+        "\"Z-9\",\"\x83\x73\x83\x93\",\"\",\"\",\"1\",\"\"\r\n\"B-1\",\"\",\"\",\"\",\"\",\"\"\r\n";
+    QFile file(list);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(kept);
+    file.close();
+    auto run = [](const QStringList &arguments) {
+        QProcess process;
+        process.start(QStringLiteral(TAVO_BIN_DIR "/tavo-extract"), arguments);
+        process.waitForFinished(30000);
+        return process.exitCode();
+    };
+    auto contents = [](const QString &path) {
+        QFile in(path);
+        in.open(QIODevice::ReadOnly);
+        return in.readAll();
+    };
+    // Without drawings the list comes back byte for byte, unsorted.
+    QCOMPARE(run({"--list", list, "-o", dir.filePath("same.txt")}), 0);
+    QCOMPARE(contents(dir.filePath("same.txt")), kept);
+    // New drawings are added to the kept list itself, and all rows sorted.
+    QCOMPARE(run({"--xy", examplePositions(), "--list", list, "-o", list, "--pdf",
+                  dir.filePath("list.pdf"), QStringLiteral(TAVO_EXAMPLES "/A-2.mi")}),
+             0);
+    const QByteArray updated = contents(list);
+    QVERIFY(updated.startsWith("\"A-2\","));
+    QVERIFY(updated.endsWith("\"Z-9\",\"\x83\x73\x83\x93\",\"\",\"\",\"1\",\"\"\r\n"));
+    QCOMPARE(updated.count("\r\n"), 3);
+    QVERIFY(contents(dir.filePath("list.pdf")).startsWith("%PDF"));
+    // A list that cannot be read: nothing is written.
+    QCOMPARE(run({"--list", dir.filePath("missing.txt"), "-o", dir.filePath("out.txt")}), 2);
+    QVERIFY(!QFile::exists(dir.filePath("out.txt")));
 }
 
 QTEST_GUILESS_MAIN(TestTavoExtract)

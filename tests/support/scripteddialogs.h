@@ -3,6 +3,7 @@
 #include "platform/dialogs.h"
 
 #include <QList>
+#include <QPrinter>
 #include <QString>
 #include <QStringList>
 
@@ -43,9 +44,15 @@ public:
         requests.append(request);
         return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
     }
-    bool choosePrinter(QWidget *, QPrinter &) override
+    bool choosePrinter(QWidget *, QPrinter &printer) override
     {
         shown.append({QStringLiteral("printer"), QString()});
+        if (!printToFile.isEmpty()) {
+            // Stands in for a real printer: the job goes to a PDF file.
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printToFile);
+            printer.setCopyCount(copies);
+        }
         return printerAccepted.isEmpty() ? false : printerAccepted.takeFirst();
     }
 
@@ -63,4 +70,6 @@ public:
     QList<Answer> answers;
     QStringList fileNames;
     QList<bool> printerAccepted;
+    QString printToFile;
+    int copies = 1;
 };
