@@ -27,6 +27,9 @@ GridEditor::GridEditor(MainWindow &window)
     : QObject(&window), m_window(window), m_delegate(new CellEditorDelegate(this))
 {
     QTableView *grid = window.grid();
+    m_grid = grid;
+    m_viewport = grid->viewport();
+    m_header = grid->horizontalHeader();
     grid->setItemDelegate(m_delegate);
     grid->installEventFilter(this);
     grid->viewport()->installEventFilter(this);
@@ -142,10 +145,10 @@ void GridEditor::showPopup(const QPoint &globalPosition)
 
 bool GridEditor::eventFilter(QObject *watched, QEvent *event)
 {
-    QTableView *grid = m_window.grid();
+    QTableView *grid = m_grid;
     switch (event->type()) {
     case QEvent::ContextMenu:
-        if (watched == grid->viewport() || watched == grid->horizontalHeader() || watched == grid) {
+        if (watched == m_viewport || watched == m_header || watched == grid) {
             showPopup(static_cast<QContextMenuEvent *>(event)->globalPos());
             return true;
         }
@@ -189,7 +192,7 @@ bool GridEditor::eventFilter(QObject *watched, QEvent *event)
         }
         break;
     case QEvent::MouseButtonDblClick:
-        if (watched == grid->viewport()) {
+        if (watched == m_viewport) {
             auto *mouse = static_cast<QMouseEvent *>(event);
             const QModelIndex cell = grid->indexAt(mouse->position().toPoint());
             if (mouse->button() == Qt::LeftButton && cell.isValid()) {

@@ -8,6 +8,7 @@ class CellEditorDelegate;
 class MainWindow;
 class QAction;
 class QMenu;
+class QTableView;
 class QPoint;
 
 // Editing the table by hand: the in-cell editor, the Delete key, the table's
@@ -48,6 +49,11 @@ private:
     void showPopup(const QPoint &globalPosition);
 
     MainWindow &m_window;
+    // Kept as plain pointers: the filter still sees events while the window
+    // is being destroyed, when asking the window for them is no longer valid.
+    QTableView *m_grid = nullptr;
+    QObject *m_viewport = nullptr;
+    QObject *m_header = nullptr;
     CellEditorDelegate *m_delegate = nullptr;
     QMenu *m_popup = nullptr;
     QAction *m_deleteRow = nullptr;
