@@ -17,11 +17,15 @@ for target in build-fuzz/fuzz/fuzz_*; do
     dict=""
     [ -f "fuzz/$name.dict" ] && dict="-dict=fuzz/$name.dict"
     echo "fuzzing $name for ${seconds}s"
+    log="build-fuzz/$name.log"
+    status=0
     "$target" $dict -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
         -artifact_prefix=build-fuzz/findings/"$name"- -print_final_stats=1 \
-        "$work" "fuzz/corpus/$name" 2>&1 | grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|==|SUMMARY|#[0-9]+ +DONE)' || true
-    if ls build-fuzz/findings/"$name"-* >/dev/null 2>&1; then
-        echo "fuzzer $name found a failing input:" build-fuzz/findings/"$name"-* >&2
+        "$work" "fuzz/corpus/$name" >"$log" 2>&1 || status=$?
+    grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|SUMMARY|#[0-9]+ +DONE)' "$log" || true
+    if [ "$status" -ne 0 ] || ls build-fuzz/findings/"$name"-* >/dev/null 2>&1; then
+        tail -n 60 "$log" >&2
+        echo "fuzzer $name failed (exit $status):" build-fuzz/findings/"$name"-* >&2
         exit 1
     fi
 done
