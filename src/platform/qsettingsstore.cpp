@@ -44,7 +44,9 @@ QString QSettingsStore::GetSetting(const QString &application, const QString &se
 void QSettingsStore::SaveSetting(const QString &application, const QString &section,
                                  const QString &key, const QString &value)
 {
-    settingsFor(application).setValue(section + QLatin1Char('/') + key, value);
+    const QString path = section + QLatin1Char('/') + key;
+    settingsFor(application).setValue(path, value);
+    m_unflushed.append({path, value});
 }
 
 bool QSettingsStore::flush()
@@ -53,7 +55,27 @@ bool QSettingsStore::flush()
         return true;
     }
     m_settings->sync();
-    return m_settings->status() == QSettings::NoError && m_settings->isWritable();
+    QList<std::pair<QString, QString>> written;
+    written.swap(m_unflushed);
+    if (!m_settings->isWritable() || m_settings->status() == QSettings::AccessError) {
+        return false;
+    }
+    if (m_settings->status() == QSettings::NoError) {
+        return true;
+    }
+    // A FormatError only says the old file was garbled when it was read, and
+    // it hides any later error; QSettings still rewrites the file. Whether
+    // the values arrived is then told by the file itself.
+    QSettings check(m_settings->fileName(), m_settings->format());
+    if (check.status() != QSettings::NoError) {
+        return false;
+    }
+    for (const auto &[path, value] : written) {
+        if (check.value(path).toString() != value) {
+            return false;
+        }
+    }
+    return true;
 }
 
 QString QSettingsStore::location() const

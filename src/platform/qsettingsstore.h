@@ -2,7 +2,10 @@
 
 #include "settings/settingsstore.h"
 
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 #include <memory>
 
@@ -11,7 +14,7 @@ class QSettings;
 // The settings store on top of QSettings. The default store is the user's
 // own: on Windows the registry key the old programs used
 // (HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<application>), so
-// stored positions carry over; elsewhere <config dir>/<application>.conf.
+// stored positions carry over; elsewhere the INI file <config dir>/<application>.ini.
 // A store on an explicit INI file serves tests and other locations.
 class QSettingsStore : public SettingsStore
 {
@@ -33,4 +36,6 @@ private:
     QString m_iniFile;
     QString m_application;
     std::unique_ptr<QSettings> m_settings;
+    // Saved since the last flush, to check the file when QSettings cannot say.
+    QList<std::pair<QString, QString>> m_unflushed;
 };

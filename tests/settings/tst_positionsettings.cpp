@@ -18,6 +18,8 @@ private Q_SLOTS:
     void keyNames();
     void handEditedValuesWithCommas();
     void unwritableStoreReportsFailure();
+    void garbageStoreLoadsAndSaves_data();
+    void garbageStoreLoadsAndSaves();
 };
 
 void TestPositionSettings::roundTrip_data()
@@ -114,6 +116,54 @@ void TestPositionSettings::unwritableStoreReportsFailure()
     positions.XYPos[0] = "42";
     QVERIFY(!positions.SavePositionSettings());
     QCOMPARE(positions.XYPos[0], QString("42"));
+}
+
+void TestPositionSettings::garbageStoreLoadsAndSaves_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("key2"); // what the garbled store still gives for Key2
+
+    QByteArray random(4096, '\0');
+    quint32 seed = 3;
+    for (char &byte : random) {
+        seed = seed * 1103515245u + 12345u;
+        byte = char(seed >> 24);
+    }
+    QTest::newRow("NUL bytes") << QByteArray(5000, '\0') << "0";
+    QTest::newRow("random bytes") << random << "0";
+    QTest::newRow("section never closed") << QByteArray("[XYIni\nKey2=5\n") << "5";
+    QTest::newRow("invalid UTF-8 beside a good key")
+        << QByteArray("[XYIni]\nKey1=\xff\xfe\x80\nKey2=7\n") << "7";
+    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF[XYIni]\nKey2=3\n") << "3";
+    QTest::newRow("lines that are no keys")
+        << QByteArray("=====\n[[[]]]\n\\\\\nKey1\n[XYIni]\nKey2=9\n") << "9";
+}
+
+void TestPositionSettings::garbageStoreLoadsAndSaves()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, key2);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("store.ini");
+    QFile ini(file);
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write(contents);
+    ini.close();
+    {
+        QSettingsStore store(file);
+        PositionSettings positions(store);
+        positions.LoadPositionSettings();
+        QCOMPARE(positions.XYPos[1], key2);
+        positions.XYPos[9] = "12.5";
+        // The garbage was only read badly; the write itself succeeds and must
+        // not be reported as a failure.
+        QVERIFY(positions.SavePositionSettings());
+    }
+    QSettingsStore store(file);
+    PositionSettings positions(store);
+    positions.LoadPositionSettings();
+    QCOMPARE(positions.XYPos[9], QString("12.5"));
+    QCOMPARE(positions.XYPos[1], key2);
 }
 
 QTEST_GUILESS_MAIN(TestPositionSettings)
