@@ -92,6 +92,25 @@ int main(int argc, char *argv[])
     const PartsListWriter::Encoded allReplaced = PartsListWriter::encode(allBad);
     const double allBadTime = milliseconds(timer);
 
+    // Hostile lists: a cell of ten million quotes, and 20 MB of random bytes
+    // read as a list and saved again.
+    const QList<QStringList> quotes{{QString(10'000'000, u'"'), "", "", "", "", ""}};
+    timer.restart();
+    const qsizetype quotesBytes = PartsListWriter::encode(quotes).bytes.size();
+    const double quotesTime = milliseconds(timer);
+    QByteArray noise(20 * 1024 * 1024, '\0');
+    quint32 seed = 1;
+    for (char &byte : noise) {
+        seed = seed * 1103515245u + 12345u;
+        byte = char(seed >> 24);
+    }
+    timer.restart();
+    const PartsListReader::Result noiseRows = PartsListReader::read(noise);
+    const double noiseReadTime = milliseconds(timer);
+    timer.restart();
+    const PartsListWriter::Encoded noiseSaved = PartsListWriter::encode(noiseRows.rows);
+    const double noiseSaveTime = milliseconds(timer);
+
     std::printf("Parts list of %d rows, %lld bytes\n", rows, qlonglong(encoded.bytes.size()));
     std::printf("  save: encode %.1f ms + write %.1f ms = %.1f ms\n", encodeTime, writeTime,
                 encodeTime + writeTime);
@@ -102,6 +121,12 @@ int main(int argc, char *argv[])
     std::printf("  table: fill %.1f ms, rows out for a save %.1f ms\n", fillTime, copyTime);
     std::printf("  encode with every row unencodable: %.1f ms (%lld rows reported)\n", allBadTime,
                 qlonglong(allReplaced.unencodable.size()));
+    std::printf("  encode a cell of 10,000,000 quotes: %.1f ms (%lld bytes)\n", quotesTime,
+                qlonglong(quotesBytes));
+    std::printf("  20 MB of random bytes: read %.1f ms (%lld records), encode %.1f ms "
+                "(%lld rows with replaced characters)\n",
+                noiseReadTime, qlonglong(noiseRows.rows.size()), noiseSaveTime,
+                qlonglong(noiseSaved.unencodable.size()));
     std::printf("(%s, %s, Qt %s, %d records parsed)\n", qPrintable(QSysInfo::prettyProductName()),
                 qPrintable(QSysInfo::currentCpuArchitecture()), qVersion(),
                 int(parsed.rows.size()));

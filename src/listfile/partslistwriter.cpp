@@ -8,11 +8,6 @@ namespace {
 
 constexpr int fieldsPerRecord = 6;
 
-// Pieces at most this long go to the per-character encoder directly; longer
-// ones are halved until the characters the code page lacks are found, so a
-// huge table with one such character costs little more than a clean one.
-constexpr qsizetype smallPiece = 64;
-
 // A message names a few of a row's characters, enough to find them.
 constexpr qsizetype maxCharactersShown = 8;
 
@@ -41,48 +36,24 @@ Builder recordsText(const QList<QStringList> &rows)
                 builder.text.append(u',');
             }
             builder.text.append(u'"');
+            // Quotes are doubled segment by segment: QString::replace with a
+            // longer text moves the tail once per thousand quotes, which is
+            // quadratic on a cell made of quotes.
             const QString cell = row.value(col);
-            if (cell.contains(u'"')) {
-                builder.text.append(
-                    QString(cell).replace(QStringLiteral("\""), QStringLiteral("\"\"")));
-            } else {
-                builder.text.append(cell);
+            const QStringView rest(cell);
+            qsizetype from = 0;
+            for (qsizetype found = rest.indexOf(u'"'); found >= 0;
+                 found = rest.indexOf(u'"', found + 1)) {
+                builder.text.append(rest.sliced(from, found + 1 - from));
+                builder.text.append(u'"');
+                from = found + 1;
             }
+            builder.text.append(rest.sliced(from));
             builder.text.append(u'"');
         }
         builder.text.append(QStringLiteral("\r\n"));
     }
     return builder;
-}
-
-// Never split a surrogate pair: each half alone would count as unencodable.
-qsizetype middle(QStringView text, qsizetype begin, qsizetype end)
-{
-    qsizetype mid = begin + (end - begin) / 2;
-    if (mid > begin && text[mid].isLowSurrogate() && text[mid - 1].isHighSurrogate()) {
-        ++mid;
-    }
-    return mid;
-}
-
-void encodePiece(const QString &text, qsizetype begin, qsizetype end, QByteArray &bytes,
-                 QList<qsizetype> &positions)
-{
-    if (begin >= end) {
-        return;
-    }
-    const QString piece = text.mid(begin, end - begin);
-    if (end - begin <= smallPiece || CodePage::canEncode(piece)) {
-        const CodePage::Encoded encoded = CodePage::encode(piece);
-        bytes.append(encoded.bytes);
-        for (qsizetype position : encoded.unencodable) {
-            positions.append(begin + position);
-        }
-        return;
-    }
-    const qsizetype mid = middle(text, begin, end);
-    encodePiece(text, begin, mid, bytes, positions);
-    encodePiece(text, mid, end, bytes, positions);
 }
 
 QString characterAt(const QString &text, qsizetype position)
@@ -100,13 +71,9 @@ PartsListWriter::Encoded PartsListWriter::encode(const QList<QStringList> &rows)
 {
     const Builder builder = recordsText(rows);
     Encoded result;
-    QList<qsizetype> positions;
-    if (CodePage::canEncode(builder.text)) {
-        result.bytes = CodePage::encode(builder.text).bytes;
-        return result;
-    }
-    result.bytes.reserve(builder.text.size() * 2);
-    encodePiece(builder.text, 0, builder.text.size(), result.bytes, positions);
+    CodePage::Encoded encoded = CodePage::encode(builder.text);
+    result.bytes = std::move(encoded.bytes);
+    const QList<qsizetype> &positions = encoded.unencodable;
 
     for (qsizetype position : positions) {
         const auto after =

@@ -1,7 +1,10 @@
 #include "codepage.h"
 
+#include <QHash>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <optional>
 
 namespace {
 
@@ -92,16 +95,29 @@ Encoded encode(const QString &text)
     }
     // Slow path, only for text that holds characters the code page lacks:
     // encode character by character so each one can be replaced by "?"
-    // (ICU's own substitute would be a double-byte character).
+    // (ICU's own substitute would be a double-byte character). Each distinct
+    // character is asked of ICU once; a fresh converter per character made
+    // a garbled 60 MB list take half a minute.
     result.bytes.clear();
+    result.bytes.reserve(text.size());
+    QHash<char32_t, std::optional<QByteArray>> known;
     for (qsizetype pos = 0; pos < text.size();) {
-        const qsizetype length = (text.at(pos).isHighSurrogate() && pos + 1 < text.size() &&
-                                  text.at(pos + 1).isLowSurrogate())
-                                     ? 2
-                                     : 1;
-        QByteArray bytes;
-        if (encodesCleanly(QStringView(text).mid(pos, length), bytes)) {
-            result.bytes.append(bytes);
+        const bool pair = text.at(pos).isHighSurrogate() && pos + 1 < text.size() &&
+                          text.at(pos + 1).isLowSurrogate();
+        const qsizetype length = pair ? 2 : 1;
+        const char32_t character =
+            pair ? QChar::surrogateToUcs4(text.at(pos), text.at(pos + 1)) : text.at(pos).unicode();
+        auto found = known.find(character);
+        if (found == known.end()) {
+            QByteArray bytes;
+            std::optional<QByteArray> answer;
+            if (encodesCleanly(QStringView(text).mid(pos, length), bytes)) {
+                answer = bytes;
+            }
+            found = known.insert(character, answer);
+        }
+        if (found->has_value()) {
+            result.bytes.append(**found);
         } else {
             result.bytes.append('?');
             result.unencodable.append(pos);
