@@ -99,11 +99,8 @@ int main(int argc, char *argv[])
     const qsizetype quotesBytes = PartsListWriter::encode(quotes).bytes.size();
     const double quotesTime = milliseconds(timer);
     QByteArray noise(20 * 1024 * 1024, '\0');
-    quint32 seed = 1;
-    for (char &byte : noise) {
-        seed = seed * 1103515245u + 12345u;
-        byte = char(seed >> 24);
-    }
+    QRandomGenerator(1).fillRange(reinterpret_cast<quint32 *>(noise.data()),
+                                  noise.size() / qsizetype(sizeof(quint32)));
     timer.restart();
     const PartsListReader::Result noiseRows = PartsListReader::read(noise);
     const double noiseReadTime = milliseconds(timer);

@@ -2,6 +2,7 @@
 #include "settings/positionsettings.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -124,11 +125,8 @@ void TestPositionSettings::garbageStoreLoadsAndSaves_data()
     QTest::addColumn<QString>("key2"); // what the garbled store still gives for Key2
 
     QByteArray random(4096, '\0');
-    quint32 seed = 3;
-    for (char &byte : random) {
-        seed = seed * 1103515245u + 12345u;
-        byte = char(seed >> 24);
-    }
+    QRandomGenerator(3).fillRange(reinterpret_cast<quint32 *>(random.data()),
+                                  random.size() / qsizetype(sizeof(quint32)));
     QTest::newRow("NUL bytes") << QByteArray(5000, '\0') << "0";
     QTest::newRow("random bytes") << random << "0";
     QTest::newRow("section never closed") << QByteArray("[XYIni\nKey2=5\n") << "5";
