@@ -34,6 +34,10 @@ public:
     virtual QString openFileName(QWidget *parent, const FileRequest &request) = 0;
     virtual QString saveFileName(QWidget *parent, const FileRequest &request) = 0;
 
-    // Lets the user choose printer and copies; false when cancelled.
-    virtual bool choosePrinter(QWidget *parent, QPrinter &printer) = 0;
+    enum class PrinterChoice { Print, Cancelled, NoPrinter };
+    // Lets the user choose printer, copies and which of the pages 1 ..
+    // lastPage to print: all, a range, or the current page, as `printer`'s
+    // print range starts. The choice is left in `printer`. NoPrinter, with no
+    // dialog shown, when the system has no printer installed.
+    virtual PrinterChoice choosePrintPages(QWidget *parent, QPrinter &printer, int lastPage) = 0;
 };

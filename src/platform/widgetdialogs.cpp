@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 namespace {
 
@@ -75,10 +76,19 @@ QString WidgetDialogs::saveFileName(QWidget *parent, const FileRequest &request)
     return runFileDialog(parent, request, QFileDialog::AcceptSave);
 }
 
-bool WidgetDialogs::choosePrinter(QWidget *parent, QPrinter &printer)
+Dialogs::PrinterChoice WidgetDialogs::choosePrintPages(QWidget *parent, QPrinter &printer,
+                                                       int lastPage)
 {
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        return PrinterChoice::NoPrinter;
+    }
+    const QPrinter::PrintRange startRange = printer.printRange();
     QPrintDialog dialog(&printer, parent);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
-    return dialog.exec() == QDialog::Accepted;
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, true);
+    dialog.setMinMax(1, lastPage);
+    dialog.setPrintRange(QAbstractPrintDialog::PrintRange(startRange));
+    return dialog.exec() == QDialog::Accepted ? PrinterChoice::Print : PrinterChoice::Cancelled;
 }

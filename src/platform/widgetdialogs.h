@@ -11,5 +11,5 @@ public:
     Answer question(QWidget *parent, const QString &text, bool withCancel) override;
     QString openFileName(QWidget *parent, const FileRequest &request) override;
     QString saveFileName(QWidget *parent, const FileRequest &request) override;
-    bool choosePrinter(QWidget *parent, QPrinter &printer) override;
+    PrinterChoice choosePrintPages(QWidget *parent, QPrinter &printer, int lastPage) override;
 };

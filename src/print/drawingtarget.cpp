@@ -56,11 +56,49 @@ void DrawingTarget::FontSize(double points)
 
 void DrawingTarget::Print(const QString &text)
 {
+    drawAt(text, CurrentX, m_font, 1);
+}
+
+void DrawingTarget::PrintBetween(const QString &text, double left, double right)
+{
+    const auto widthOf = [this, &text](const QFont &font) {
+        return QFontMetricsF(font, m_painter.device()).horizontalAdvance(text) /
+               m_pixelsPerMillimetre;
+    };
+    const double room = right - left;
+    double width = widthOf(m_font);
+    if (width <= 0 || room <= 0) {
+        drawAt(text, CurrentX, m_font, 1);
+        return;
+    }
+    if (CurrentX + width <= right) {
+        drawAt(text, CurrentX, m_font, 1);
+        return;
+    }
+    if (width <= room) { // fits when it starts further left
+        drawAt(text, right - width, m_font, 1);
+        return;
+    }
+    QFont font = m_font;
+    if (room / width < minimumStretch) {
+        font.setPointSizeF(m_font.pointSizeF() * room / width / minimumStretch);
+        width = widthOf(font); // hinting keeps it from shrinking exactly in proportion
+    }
+    drawAt(text, left, font, std::min(1.0, room / width));
+}
+
+void DrawingTarget::drawAt(const QString &text, double x, const QFont &font, double stretch)
+{
+    // The baseline stays where the target's own font puts it, so a shrunk
+    // text still stands on the line of its neighbours.
     const QFontMetricsF metrics(m_font, m_painter.device());
-    m_painter.setFont(m_font);
-    const QPointF topLeft = toDevice(CurrentX, CurrentY);
-    // Texts are never clipped: a long one runs on over the next column.
-    m_painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), text);
+    const QPointF topLeft = toDevice(x, CurrentY);
+    m_painter.save();
+    m_painter.setFont(font);
+    m_painter.translate(topLeft.x(), topLeft.y() + metrics.ascent());
+    m_painter.scale(stretch, 1);
+    m_painter.drawText(QPointF(0, 0), text);
+    m_painter.restore();
     CurrentY += metrics.height() / m_pixelsPerMillimetre;
 }
 

@@ -28,13 +28,21 @@ public:
     void Print(const QString &text);
     // A whole number: a blank (the place of the sign) and its digits.
     void Print(int number);
+    // Like Print, but the text stays between left and right (mm): one that
+    // would run past right moves left, and one wider than the space is
+    // condensed to fit; below half its width the font shrinks as well.
+    void PrintBetween(const QString &text, double left, double right);
 
     double CurrentX = 0;
     double CurrentY = 0;
 
     QFont font() const { return m_font; }
 
+    // Narrowest condensing before the font shrinks, as a share of the width.
+    static constexpr double minimumStretch = 0.5;
+
 private:
+    void drawAt(const QString &text, double x, const QFont &font, double stretch);
     QPointF toDevice(double x, double y) const;
 
     QPainter &m_painter;

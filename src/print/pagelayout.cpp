@@ -14,6 +14,36 @@ namespace {
 constexpr std::array<double, ColumnLayout::Count> headingX = {15, 50, 95, 122, 142, 165};
 constexpr std::array<double, ColumnLayout::Count> dataX = {6, 33, 78, 123, 145, 154};
 constexpr std::array<double, 5> columnRules = {30, 75, 120, 140, 150};
+// The frame and the column rules: column c lies between edges c and c + 1.
+constexpr std::array<double, ColumnLayout::Count + 1> columnEdges = {5, 30, 75, 120, 140, 150, 195};
+// Clear space kept between a text and a rule.
+constexpr double ruleGap = 0.15;
+constexpr int rightAlignedPlaces = 3;
+
+void printInColumn(DrawingTarget &target, const QString &text, int column)
+{
+    target.PrintBetween(text, columnEdges[std::size_t(column)] + ruleGap,
+                        columnEdges[std::size_t(column) + 1] - ruleGap);
+}
+
+bool isWide(char32_t c)
+{
+    if (c < 0x80) {
+        return false;
+    }
+    if (c < 0x100) { // the few Latin-1 signs the code page holds in two bytes
+        return c == 0xA7 || c == 0xA8 || c == 0xB0 || c == 0xB1 || c == 0xB4 || c == 0xB6 ||
+               c == 0xD7 || c == 0xF7;
+    }
+    if (c >= 0x0391 && c <= 0x0451) { // Greek and Cyrillic
+        return true;
+    }
+    if (c < 0x2010) {
+        return false;
+    }
+    // Half-width katakana and the half-width forms.
+    return !(c >= 0xFF61 && c <= 0xFFDC) && !(c >= 0xFFE8 && c <= 0xFFEE);
+}
 
 } // namespace
 
@@ -38,7 +68,7 @@ void DrawFormLine(DrawingTarget &target, const TableModel &table)
     for (int column = 0; column < ColumnLayout::Count; ++column) {
         target.CurrentX = headingX[std::size_t(column)];
         target.CurrentY = 21;
-        target.Print(table.TextArray(table.CellIndex(0, column)));
+        printInColumn(target, table.TextArray(table.CellIndex(0, column)), column);
     }
     target.CurrentX = 175;
     target.CurrentY = 15;
@@ -64,7 +94,8 @@ bool DataSet(DrawingTarget &target, const TableModel &table, int NowPaji)
         for (int column = 0; column < ColumnLayout::Count; ++column) {
             target.CurrentX = dataX[std::size_t(column)];
             target.CurrentY = y;
-            target.Print(SpaseSet(table.TextArray(table.CellIndex(row, column)), column));
+            printInColumn(target, SpaseSet(table.TextArray(table.CellIndex(row, column)), column),
+                          column);
         }
     }
     target.CurrentX = 100;
@@ -75,11 +106,22 @@ bool DataSet(DrawingTarget &target, const TableModel &table, int NowPaji)
 
 QString SpaseSet(const QString &GetData, int IntnumC)
 {
-    if ((IntnumC == ColumnLayout::SurfaceTreatment || IntnumC == ColumnLayout::Quantity) &&
-        GetData.size() < 3) {
-        return QString(3 - GetData.size(), QLatin1Char(' ')) + GetData;
+    if (IntnumC == ColumnLayout::SurfaceTreatment || IntnumC == ColumnLayout::Quantity) {
+        const int places = displayWidth(GetData);
+        if (places < rightAlignedPlaces) {
+            return QString(rightAlignedPlaces - places, QLatin1Char(' ')) + GetData;
+        }
     }
     return GetData;
+}
+
+int displayWidth(QStringView text)
+{
+    int places = 0;
+    for (const char32_t c : text.toUcs4()) {
+        places += isWide(c) ? 2 : 1;
+    }
+    return places;
 }
 
 int lastPage(const TableModel &table)

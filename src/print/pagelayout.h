@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 class DrawingTarget;
 class TableModel;
@@ -11,14 +12,22 @@ class TableModel;
 namespace PageLayout {
 
 inline constexpr int rowsPerPage = 50;
+// The part of the page the form takes, from the top-left corner of the
+// drawable area: what a sheet's printable area must hold.
+inline constexpr double formWidth = 200;
+inline constexpr double formHeight = 285;
 
 // The form, the headings from the table's header row, the date and the title.
 void DrawFormLine(DrawingTarget &target, const TableModel &table);
 // The data rows of page NowPaji (from 1) and the page number under the form.
 // True when more than 50 data rows start on this page, so a next page follows.
+// Every text stays between its column's rules: one too wide is condensed.
 bool DataSet(DrawingTarget &target, const TableModel &table, int NowPaji);
-// 表面処理 and 個数 right-aligned in three characters; longer texts unchanged.
+// 表面処理 and 個数 right-aligned in a field of three half-width places.
 QString SpaseSet(const QString &GetData, int IntnumC);
+// Half-width places a text takes: a double-byte character of the Japanese
+// code page (kanji, kana, full-width digits, ○ ×) counts two.
+int displayWidth(QStringView text);
 
 // The number of pages with data rows, at least 1.
 int lastPage(const TableModel &table);

@@ -1,7 +1,7 @@
 #include "pdfexport.h"
 
-#include "drawingtarget.h"
 #include "pagelayout.h"
+#include "sheetprinter.h"
 #include "shell/tablemodel.h"
 
 #include <QFont>
@@ -41,15 +41,11 @@ QString writePartsListPdf(const TableModel &table, const QString &path)
             file.cancelWriting();
             return QStringLiteral("PDF を作れません");
         }
-        const int pages = PageLayout::lastPage(table);
-        for (int page = 1; page <= pages; ++page) {
-            if (page > 1) {
-                writer.newPage();
-            }
-            DrawingTarget target(painter, printFont());
-            PageLayout::DrawFormLine(target, table);
-            PageLayout::DataSet(target, table, page);
+        QList<int> pages;
+        for (int page = 1; page <= PageLayout::lastPage(table); ++page) {
+            pages.append(page);
         }
+        SheetPrinter::drawPages(writer, painter, table, pages);
         painter.end();
     }
     if (!file.commit()) {

@@ -14,7 +14,8 @@ void PrintCommand::MnuOut()
 {
     m_window.commitOpenEdit();
     if (!m_preview) {
-        m_preview = new PrintOutF(m_window.table(), m_window.dialogs());
+        m_preview = new PrintOutF(m_window.table(), m_window.dialogs(),
+                                  [this] { m_window.commitOpenEdit(); });
         // No owner, so the table stays usable; it still goes when the program ends.
         connect(&m_window, &QObject::destroyed, m_preview.data(), &QObject::deleteLater);
     }

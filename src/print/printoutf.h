@@ -3,47 +3,71 @@
 #include <QImage>
 #include <QWidget>
 
+#include <functional>
+
 class Dialogs;
 class QLabel;
+class QPrinter;
 class QPushButton;
 class QScrollBar;
 class TableModel;
 
 // The print preview: one page of the parts list at a time on a white
-// canvas, with buttons to step through the pages, print the page shown, or
-// save the whole list as a PDF. The canvas is drawn when the window opens
-// and when the page changes, never on a repaint; the table is read then.
+// canvas, with buttons to step through the pages, print, or save the whole
+// list as a PDF. It follows the table: a change redraws the page shown
+// (the same page number while the table still has it), so what is shown is
+// what 印刷 prints. The canvas is drawn then and on a page change, never on
+// a repaint.
 class PrintOutF : public QWidget
 {
     Q_OBJECT
 
 public:
-    PrintOutF(const TableModel &table, Dialogs &dialogs);
+    // `commitOpenEdit` stores a cell edit still open in the table's window
+    // before printing or saving reads the table.
+    PrintOutF(const TableModel &table, Dialogs &dialogs, std::function<void()> commitOpenEdit = {});
 
     void NextB_Click();
     void FrontB_Click();
-    void Command1_Click(); // prints the page shown
+    // Prints the page shown, every page or a range, as the dialog says.
+    void Command1_Click();
     void savePdf();
 
-    int currentPage() const;
+    int currentPage() const { return m_pageNumber; }
     QPushButton *nextButton() const { return m_next; }
     QPushButton *frontButton() const { return m_front; }
     QLabel *pageLabel() const { return m_page; }
+    // What the last print or save did, or why it was scaled.
+    QLabel *statusLabel() const { return m_status; }
     QScrollBar *scrollBar() const { return m_scroll; }
     QWidget *canvas() const;
     const QImage &canvasImage() const { return m_image; }
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
 private:
-    void drawPage(int page);
+    void showPage(int page);
+    void drawCanvas();
+    void tableChanged();
+    // Draws the page again now when the table changed since it was drawn.
+    void catchUp();
+    void print(QPrinter &printer);
 
     const TableModel &m_table;
     Dialogs &m_dialogs;
+    std::function<void()> m_commitOpenEdit;
+    int m_pageNumber = 1;
+    bool m_stale = false;
     QImage m_image;
     QPushButton *m_print = nullptr;
     QPushButton *m_next = nullptr;
     QPushButton *m_front = nullptr;
     QPushButton *m_pdf = nullptr;
     QLabel *m_page = nullptr;
+    QLabel *m_status = nullptr;
     QLabel *m_canvas = nullptr;
     QScrollBar *m_scroll = nullptr;
     QString m_lastPdf;

@@ -1,12 +1,16 @@
 #include "print/drawingtarget.h"
 #include "print/pagelayout.h"
 #include "print/pdfexport.h"
+#include "print/sheetprinter.h"
 #include "shell/tablemodel.h"
 
 #include <QFile>
 #include <QImage>
+#include <QPageLayout>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -76,7 +80,8 @@ private Q_SLOTS:
     void rulesLieWhereTheFormSays();
     void rowsOfAPage_data();
     void rowsOfAPage();
-    void longTextsAreNotClipped();
+    void textsStayInTheirColumns_data();
+    void textsStayInTheirColumns();
     void pdfHoldsEveryPage();
 };
 
@@ -86,10 +91,14 @@ void TestPageLayout::spaseSet_data()
     QTest::addColumn<int>("column");
     QTest::addColumn<QString>("prepared");
     QTest::newRow("quantity 7") << "7" << 4 << "  7";
-    QTest::newRow("two-character surface treatment") << "焼入" << 3 << " 焼入";
     QTest::newRow("empty quantity") << "" << 4 << "   ";
     QTest::newRow("exactly three") << "100" << 4 << "100";
-    // Longer texts would need a negative number of blanks: drawn unchanged.
+    // A full-width character takes two of the three places.
+    QTest::newRow("full-width digit") << "２" << 4 << " ２";
+    QTest::newRow("two full-width characters fill the field") << "焼入" << 3 << "焼入";
+    QTest::newRow("half-width kana count one each") << "ﾒｯｷ" << 3 << "ﾒｯｷ";
+    QTest::newRow("times sign of the code page is full-width") << "×" << 4 << " ×";
+    // Longer texts are left as they are; drawing fits them into the column.
     QTest::newRow("longer than three") << "ﾆｯｹﾙﾒｯｷ" << 3 << "ﾆｯｹﾙﾒｯｷ";
     QTest::newRow("drawing number unchanged") << "7" << 0 << "7";
     QTest::newRow("remarks unchanged") << "" << 5 << "";
@@ -170,13 +179,110 @@ void TestPageLayout::rowsOfAPage()
     QVERIFY(!hasInk(image, 100, 278, 101.5, 282)); // the blank before the digit
 }
 
-void TestPageLayout::longTextsAreNotClipped()
+void TestPageLayout::textsStayInTheirColumns_data()
 {
-    std::unique_ptr<TableModel> table(tableWithRows(1));
-    table->setText(1, 1, QString(40, QChar(u'長')));
-    const QImage image = renderPage(*table, 1);
-    // The part name runs over the rule at 75 into the material column.
-    QVERIFY(hasInk(image, 90, 26.6, 110, 29.4));
+    QTest::addColumn<QStringList>("texts"); // the six cells of data row 1
+    QTest::addColumn<QPageSize>("paper");
+    QTest::addColumn<double>("margin"); // printer margins all round, mm
+    const QPageSize a4(QPageSize::A4);
+    const QStringList plain = {"A-1", "ブラケット", "SS400", "ﾒｯｷ", "2", "備考"};
+    QTest::newRow("plain row") << plain << a4 << 0.0;
+    QTest::newRow("full-width digit quantity")
+        << QStringList{"A-1", "軸", "S45C", "焼入", "２", ""} << a4 << 0.0;
+    QTest::newRow("full-width ten")
+        << QStringList{"A-1", "軸", "S45C", "", "１０", ""} << a4 << 0.0;
+    QTest::newRow("quantity with a unit")
+        << QStringList{"A-1", "軸", "S45C", "", "12個", ""} << a4 << 0.0;
+    QTest::newRow("four-digit quantity")
+        << QStringList{"A-1", "軸", "S45C", "", "1000", ""} << a4 << 0.0;
+    QTest::newRow("long surface treatment")
+        << QStringList{"A-1", "軸", "S45C", "無電解ニッケルめっき", "1000", ""} << a4 << 0.0;
+    QTest::newRow("hard chrome plating")
+        << QStringList{"A-1", "軸", "S45C", "硬質クロムめっき", "１２", ""} << a4 << 0.0;
+    QTest::newRow("15 full-width part name")
+        << QStringList{"A-1", "油圧シリンダ取付ブラケット組立", "SUS304", "", "1", ""} << a4 << 0.0;
+    QTest::newRow("long remarks") << QStringList{"A-1", "軸", "S45C",
+                                                 "",    "1",  QString(30, QChar(u'注')) + "ABC"}
+                                  << a4 << 0.0;
+    // Far below half width: the font shrinks as well.
+    QTest::newRow("very long remarks")
+        << QStringList{"A-1", "軸", "S45C", "", "1", QString(120, QChar(u'注'))} << a4 << 0.0;
+    QTest::newRow("long drawing number")
+        << QStringList{"ABCD-12345-67890-XYZ", "軸", "S45C", "", "1", ""} << a4 << 0.0;
+    QTest::newRow("A4 with printer margins") << plain << a4 << 6.35;
+    QTest::newRow("Letter, long texts")
+        << QStringList{"A-1",  "油圧シリンダ取付ブラケット組立", "SUS304", "無電解ニッケルめっき",
+                       "１０", QString(40, QChar(u'注'))}
+        << QPageSize(QPageSize::Letter) << 4.23;
+}
+
+void TestPageLayout::textsStayInTheirColumns()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(QPageSize, paper);
+    QFETCH(double, margin);
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    }
+    TableModel table;
+    table.SetupGridColumns();
+    table.setDataRows({texts});
+    QTemporaryDir dir;
+    const QString path = dir.filePath("page.pdf");
+    double scale = 0;
+    {
+        QPdfWriter writer(path);
+        writer.setResolution(600);
+        writer.setPageLayout(QPageLayout(paper, QPageLayout::Portrait,
+                                         QMarginsF(margin, margin, margin, margin),
+                                         QPageLayout::Millimeter));
+        QPainter painter(&writer);
+        scale = SheetPrinter::drawPages(writer, painter, table, {1});
+    }
+    QProcess bbox;
+    bbox.start("pdftotext", {"-bbox", path, "-"});
+    QVERIFY(bbox.waitForFinished(30000));
+    const QString html = QString::fromUtf8(bbox.readAllStandardOutput());
+    // Word boxes in points from the sheet's corner, back to the form's millimetres.
+    static const QRegularExpression word(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+    const auto toForm = [&](const QString &points) {
+        return (points.toDouble() * 25.4 / 72 - margin) / scale;
+    };
+    const QSizeF sheet = paper.size(QPageSize::Millimeter);
+    const std::array<double, 7> edges = {5, 30, 75, 120, 140, 150, 195};
+    QStringList printed(6);
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const QString text = match.captured(5);
+        // Every text on the sheet, the page number and the date included.
+        QVERIFY2(match.captured(3).toDouble() * 25.4 / 72 <= sheet.width() &&
+                     match.captured(4).toDouble() * 25.4 / 72 <= sheet.height(),
+                 qPrintable(text));
+        const double top = toForm(match.captured(2));
+        const double bottom = toForm(match.captured(4));
+        if (top < 24.5 || bottom > 31) {
+            continue; // not data row 1
+        }
+        QVERIFY2(bottom <= 30.2, qPrintable(text + " leaves its row"));
+        qsizetype column = texts.indexOf(text); // a whole cell first: "1" is not "A-1"
+        if (column < 0) {
+            column = 0;
+            while (column < 6 && !texts.at(column).contains(text)) {
+                ++column;
+            }
+        }
+        QVERIFY2(column < 6, qPrintable(text + " is in no cell"));
+        printed[column] += text;
+        const double left = toForm(match.captured(1));
+        const double right = toForm(match.captured(3));
+        QVERIFY2(left >= edges[std::size_t(column)] && right <= edges[std::size_t(column) + 1],
+                 qPrintable(QStringLiteral("%1 spans %2..%3 mm").arg(text).arg(left).arg(right)));
+    }
+    // Nothing cut or lost.
+    for (int column = 0; column < 6; ++column) {
+        QCOMPARE(printed.at(column), QString(texts.at(column)).remove(u' '));
+    }
 }
 
 void TestPageLayout::pdfHoldsEveryPage()

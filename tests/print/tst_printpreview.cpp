@@ -1,3 +1,4 @@
+#include "print/pagelayout.h"
 #include "print/printcommand.h"
 #include "print/printoutf.h"
 #include "settings/positionsettings.h"
@@ -7,12 +8,18 @@
 #include "support/scripteddialogs.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 class TestPrintPreview : public QObject
 {
@@ -23,8 +30,12 @@ private Q_SLOTS:
     void paging();
     void reopeningStartsAfresh();
     void scrolling();
+    void followsTheTable_data();
+    void followsTheTable();
     void printing_data();
     void printing();
+    void pdfName_data();
+    void pdfName();
 
 private:
     struct Fixture
@@ -52,7 +63,7 @@ private:
 void TestPrintPreview::paging_data()
 {
     QTest::addColumn<int>("rows");
-    QTest::addColumn<QString>("steps"); // n = next, f = front
+    QTest::addColumn<QString>("steps"); // n = next, f = front, D / U = PageDown / PageUp
     QTest::addColumn<int>("page");
     QTest::addColumn<bool>("nextVisible");
     QTest::addColumn<bool>("frontVisible");
@@ -66,6 +77,8 @@ void TestPrintPreview::paging_data()
     QTest::newRow("101 rows: third page") << 101 << "nn" << 3 << false << true;
     QTest::newRow("next on the last page stays") << 101 << "nnn" << 3 << false << true;
     QTest::newRow("front on page 1 stays") << 101 << "f" << 1 << true << false;
+    QTest::newRow("PageDown twice") << 101 << "DD" << 3 << false << true;
+    QTest::newRow("PageUp") << 101 << "DDU" << 2 << true << true;
 }
 
 void TestPrintPreview::paging()
@@ -80,9 +93,16 @@ void TestPrintPreview::paging()
     QVERIFY(preview);
     QCOMPARE(preview->windowTitle(), QString("印刷"));
     for (const QChar step : steps) {
-        step == u'n' ? preview->NextB_Click() : preview->FrontB_Click();
+        if (step == u'n') {
+            preview->NextB_Click();
+        } else if (step == u'f') {
+            preview->FrontB_Click();
+        } else {
+            QTest::keyClick(preview, step == u'D' ? Qt::Key_PageDown : Qt::Key_PageUp);
+        }
     }
-    QCOMPARE(preview->pageLabel()->text(), QString::number(page));
+    QCOMPARE(preview->pageLabel()->text(),
+             QStringLiteral("%1 / %2").arg(page).arg(std::max(1, (rows + 49) / 50)));
     QCOMPARE(preview->nextButton()->isVisible(), nextVisible);
     QCOMPARE(preview->frontButton()->isVisible(), frontVisible);
 }
@@ -93,16 +113,15 @@ void TestPrintPreview::reopeningStartsAfresh()
     PrintOutF *preview = fixture.open();
     preview->NextB_Click();
     const QImage page2 = preview->canvasImage();
-    // Choosing 印刷 again only brings it to the front: nothing is redrawn.
-    fixture.window.table().setRows(1);
+    // Choosing 印刷 again only brings it to the front.
     QCOMPARE(fixture.open(), preview);
-    QCOMPARE(preview->pageLabel()->text(), QString("2"));
+    QCOMPARE(preview->currentPage(), 2);
     QCOMPARE(preview->canvasImage(), page2);
     preview->close();
     QTRY_VERIFY(!fixture.window.findChild<PrintCommand *>()->preview());
     preview = fixture.open();
-    QCOMPARE(preview->pageLabel()->text(), QString("1"));
-    QVERIFY(!preview->nextButton()->isVisible());
+    QCOMPARE(preview->currentPage(), 1);
+    QVERIFY(preview->nextButton()->isVisible());
     QCOMPARE(preview->scrollBar()->value(), 0);
 }
 
@@ -114,40 +133,178 @@ void TestPrintPreview::scrolling()
     QCOMPARE(preview->canvas()->y(), -667); // -10000 twips
     preview->scrollBar()->setValue(0);
     QCOMPARE(preview->canvas()->y(), 0);
+    // The wheel anywhere over the window and the arrow keys scroll it too.
+    QWheelEvent wheel(QPointF(100, 100), QPointF(100, 100), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(preview, &wheel);
+    QVERIFY(preview->scrollBar()->value() > 0);
+    preview->scrollBar()->setValue(0);
+    QTest::keyClick(preview, Qt::Key_Down);
+    QCOMPARE(preview->scrollBar()->value(), preview->scrollBar()->singleStep());
+    QTest::keyClick(preview, Qt::Key_Up);
+    QCOMPARE(preview->scrollBar()->value(), 0);
+}
+
+void TestPrintPreview::followsTheTable_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<int>("rowsAfter"); // -1: only a cell of the shown page changes
+    QTest::addColumn<int>("page");
+    QTest::addColumn<bool>("nextVisible");
+    QTest::addColumn<bool>("frontVisible");
+    QTest::newRow("edit on the shown page") << 120 << 2 << -1 << 2 << true << true;
+    QTest::newRow("page still there") << 120 << 2 << 60 << 2 << false << true;
+    QTest::newRow("shrunk to one row") << 120 << 2 << 1 << 1 << false << false;
+    QTest::newRow("shrunk to two pages from the third") << 120 << 3 << 51 << 2 << false << true;
+    QTest::newRow("grown") << 10 << 1 << 120 << 1 << true << false;
+}
+
+void TestPrintPreview::followsTheTable()
+{
+    QFETCH(int, rows);
+    QFETCH(int, shown);
+    QFETCH(int, rowsAfter);
+    QFETCH(int, page);
+    QFETCH(bool, nextVisible);
+    QFETCH(bool, frontVisible);
+    Fixture fixture(rows);
+    PrintOutF *preview = fixture.open();
+    for (int step = 1; step < shown; ++step) {
+        preview->NextB_Click();
+    }
+    TableModel &table = fixture.window.table();
+    if (rowsAfter < 0) {
+        table.setText(TableModel::gridRow((shown - 1) * 50), 1, QStringLiteral("変更した品名"));
+    } else {
+        QList<QStringList> data;
+        for (int row = 1; row <= rowsAfter; ++row) {
+            data.append({QStringLiteral("B-%1").arg(row)});
+        }
+        table.setDataRows(data);
+    }
+    QTRY_COMPARE(preview->currentPage(), page);
+    QTRY_COMPARE(preview->nextButton()->isVisible(), nextVisible);
+    QCOMPARE(preview->frontButton()->isVisible(), frontVisible);
+    // What is shown is the page as a fresh preview of the changed table draws it.
+    PrintOutF fresh(table, fixture.dialogs);
+    for (int step = 1; step < page; ++step) {
+        fresh.NextB_Click();
+    }
+    QTRY_COMPARE(preview->canvasImage(), fresh.canvasImage());
+    // Never past the last page, however often 次ページ is asked for.
+    preview->NextB_Click();
+    preview->NextB_Click();
+    QVERIFY(preview->currentPage() <= PageLayout::lastPage(table));
 }
 
 void TestPrintPreview::printing_data()
 {
-    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<int>("accepted");       // -1: no printer installed, 2: the job cannot start
+    QTest::addColumn<int>("range");          // QPrinter::PrintRange
+    QTest::addColumn<QString>("pageRanges"); // with PageRange
     QTest::addColumn<int>("copies");
-    QTest::newRow("cancelled: nothing printed, nothing said") << false << 1;
-    QTest::newRow("page 2 printed") << true << 1;
-    QTest::newRow("two copies") << true << 2;
+    QTest::addColumn<QString>("pagesPrinted"); // page numbers in print order
+    QTest::addColumn<QString>("warning");      // part of the warning shown
+    const int all = QPrinter::AllPages;
+    const int current = QPrinter::CurrentPage;
+    const int range = QPrinter::PageRange;
+    QTest::newRow("cancelled: nothing printed, nothing said") << 0 << current << "" << 1 << ""
+                                                              << "";
+    QTest::newRow("the page shown") << 1 << current << "" << 1 << "2"
+                                    << "";
+    QTest::newRow("two copies") << 1 << current << "" << 2 << "2,2"
+                                << "";
+    QTest::newRow("all pages, one job") << 1 << all << "" << 1 << "1,2,3"
+                                        << "";
+    QTest::newRow("a range") << 1 << range << "2-3" << 1 << "2,3"
+                             << "";
+    QTest::newRow("pages out of order") << 1 << range << "3,1" << 1 << "1,3"
+                                        << "";
+    QTest::newRow("a range past the end") << 1 << range << "2-9" << 1 << "2,3"
+                                          << "";
+    QTest::newRow("only pages the list lacks") << 1 << range << "5-6" << 1 << ""
+                                               << "部品表は 3 ページです";
+    QTest::newRow("no printer installed") << -1 << current << "" << 1 << ""
+                                          << "「PDF」ボタン";
+    QTest::newRow("job refused") << 2 << current << "" << 1 << ""
+                                 << "を開けません";
 }
 
 void TestPrintPreview::printing()
 {
-    QFETCH(bool, accepted);
+    QFETCH(int, accepted);
+    QFETCH(int, range);
+    QFETCH(QString, pageRanges);
     QFETCH(int, copies);
-    Fixture fixture(60);
+    QFETCH(QString, pagesPrinted);
+    QFETCH(QString, warning);
+    Fixture fixture(120);
     QTemporaryDir dir;
-    fixture.dialogs.printToFile = dir.filePath("job.pdf");
-    fixture.dialogs.printerAccepted = {accepted};
+    fixture.dialogs.printToFile = dir.filePath(accepted == 2 ? "missing/job.pdf" : "job.pdf");
+    fixture.dialogs.printerAccepted = {accepted > 0};
+    fixture.dialogs.noPrinter = accepted < 0;
+    fixture.dialogs.printRange = QPrinter::PrintRange(range);
+    fixture.dialogs.pageRanges = pageRanges;
     fixture.dialogs.copies = copies;
     PrintOutF *preview = fixture.open();
     preview->NextB_Click();
+    // A cell edit still open is stored before anything is printed.
+    fixture.window.setCommitOpenEdit(
+        [&] { fixture.window.table().setText(51, 0, QStringLiteral("A-51改")); });
     preview->Command1_Click();
-    QCOMPARE(fixture.dialogs.kinds(), QStringList{"printer"});
-    QCOMPARE(QFile::exists(fixture.dialogs.printToFile), accepted);
-    if (accepted) {
-        QFile job(fixture.dialogs.printToFile);
-        QVERIFY(job.open(QIODevice::ReadOnly));
-        const QByteArray pdf = job.readAll();
-        // One page per copy of the one page shown.
-        QCOMPARE(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") +
-                     pdf.count("/Type /Page "),
-                 copies);
+    QCOMPARE(fixture.dialogs.shown.value(0).kind, QString("printer"));
+    // The dialog offers the list's pages and starts with the page shown.
+    QCOMPARE(fixture.dialogs.shown.value(0).text, QString("1-3 current"));
+    QCOMPARE(fixture.dialogs.kinds().contains("warning"), !warning.isEmpty());
+    if (!warning.isEmpty()) {
+        QVERIFY2(fixture.dialogs.shown.constLast().text.contains(warning),
+                 qPrintable(fixture.dialogs.shown.constLast().text));
     }
+    QCOMPARE(QFile::exists(fixture.dialogs.printToFile), !pagesPrinted.isEmpty());
+    if (pagesPrinted.isEmpty()) {
+        return;
+    }
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    }
+    QProcess text;
+    text.start("pdftotext", {"-layout", fixture.dialogs.printToFile, "-"});
+    QVERIFY(text.waitForFinished(30000));
+    QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(u'\f');
+    pages.removeLast(); // after the last form feed
+    QStringList numbers;
+    static const QRegularExpression firstRow(R"(A-(\d+))");
+    for (const QString &page : pages) {
+        numbers.append(QString::number((firstRow.match(page).captured(1).toInt() - 1) / 50 + 1));
+        QVERIFY(page.contains("A-51改") == (numbers.constLast() == "2"));
+    }
+    QCOMPARE(numbers.join(u','), pagesPrinted);
+    QVERIFY(preview->statusLabel()->text().contains("送りました"));
+}
+
+void TestPrintPreview::pdfName_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("no suffix: .pdf added") << "list"
+                                           << "list.pdf";
+    QTest::newRow("suffix kept") << "list.pdf"
+                                 << "list.pdf";
+}
+
+void TestPrintPreview::pdfName()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    Fixture fixture(3);
+    QTemporaryDir dir;
+    fixture.dialogs.fileNames = {dir.filePath(typed)};
+    PrintOutF *preview = fixture.open();
+    preview->savePdf();
+    QVERIFY(QFile::exists(dir.filePath(saved)));
+    // The place it went is shown.
+    QVERIFY(preview->statusLabel()->text().contains(QDir::toNativeSeparators(dir.filePath(saved))));
 }
 
 QTEST_MAIN(TestPrintPreview)

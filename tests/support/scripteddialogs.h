@@ -3,6 +3,8 @@
 #include "platform/dialogs.h"
 
 #include <QList>
+#include <QPageRanges>
+#include <QPageSize>
 #include <QPrinter>
 #include <QString>
 #include <QStringList>
@@ -44,16 +46,32 @@ public:
         requests.append(request);
         return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
     }
-    bool choosePrinter(QWidget *, QPrinter &printer) override
+    // "printer" is recorded with the pages offered and the range the dialog
+    // starts with, "1-3 current"; the script's range then replaces it.
+    PrinterChoice choosePrintPages(QWidget *, QPrinter &printer, int lastPage) override
     {
-        shown.append({QStringLiteral("printer"), QString()});
+        shown.append({QStringLiteral("printer"), QStringLiteral("1-%1 %2").arg(lastPage).arg(
+                                                     printer.printRange() == QPrinter::CurrentPage
+                                                         ? QStringLiteral("current")
+                                                         : QStringLiteral("other"))});
+        if (noPrinter) {
+            return PrinterChoice::NoPrinter;
+        }
         if (!printToFile.isEmpty()) {
             // Stands in for a real printer: the job goes to a PDF file.
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(printToFile);
             printer.setCopyCount(copies);
+            if (paperSize.isValid()) {
+                printer.setPageSize(paperSize);
+            }
         }
-        return printerAccepted.isEmpty() ? false : printerAccepted.takeFirst();
+        if (printRange != QPrinter::CurrentPage) {
+            printer.setPrintRange(printRange);
+            printer.setPageRanges(QPageRanges::fromString(pageRanges));
+        }
+        const bool accepted = printerAccepted.isEmpty() ? false : printerAccepted.takeFirst();
+        return accepted ? PrinterChoice::Print : PrinterChoice::Cancelled;
     }
 
     QStringList kinds() const
@@ -72,4 +90,8 @@ public:
     QList<bool> printerAccepted;
     QString printToFile;
     int copies = 1;
+    QPageSize paperSize;
+    QPrinter::PrintRange printRange = QPrinter::CurrentPage;
+    QString pageRanges; // "2-3,5" with PageRange
+    bool noPrinter = false;
 };
