@@ -1,6 +1,7 @@
 #include "platform/qsettingsstore.h"
 #include "platform/singleinstance.h"
 #include "platform/widgetdialogs.h"
+#include "print/printdialogtranslator.h"
 #include "settings/positionsettings.h"
 #include "shell/mainwindow.h"
 
@@ -28,6 +29,8 @@ int main(int argc, char *argv[])
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QCoreApplication::installTranslator(&qtTranslator);
     }
+    PrintDialogTranslator printDialogWords; // what Qt's translation leaves in English
+    QCoreApplication::installTranslator(&printDialogWords);
 
     QSettingsStore store;
     PositionSettings positions(store);

@@ -4,10 +4,14 @@
 
 #include <QAbstractPrintDialog>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 
 namespace {
 
@@ -90,5 +94,28 @@ Dialogs::PrinterChoice WidgetDialogs::choosePrintPages(QWidget *parent, QPrinter
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, true);
     dialog.setMinMax(1, lastPage);
     dialog.setPrintRange(QAbstractPrintDialog::PrintRange(startRange));
-    return dialog.exec() == QDialog::Accepted ? PrinterChoice::Print : PrinterChoice::Cancelled;
+    // Only page numbers, commas and dashes can be typed as a page list.
+    if (auto *pageList = dialog.findChild<QLineEdit *>(QStringLiteral("pagesLineEdit"))) {
+        pageList->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("[0-9 ,\\-]*")), pageList));
+    }
+    if (dialog.exec() != QDialog::Accepted) {
+        return PrinterChoice::Cancelled;
+    }
+    // Qt hands a typed page list to CUPS as well as to the printer; the
+    // program prints only the chosen pages, so CUPS must not choose again
+    // among them (a list of 2-3 would otherwise print page 3 alone).
+    if (QPrintEngine *engine = printer.printEngine()) {
+        constexpr auto cupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+        QStringList options = engine->property(cupsOptions).toStringList();
+        for (qsizetype i = 0; i + 1 < options.size();) {
+            if (options.at(i) == QLatin1String("page-ranges")) {
+                options.remove(i, 2);
+            } else {
+                i += 2;
+            }
+        }
+        engine->setProperty(cupsOptions, options);
+    }
+    return PrinterChoice::Print;
 }

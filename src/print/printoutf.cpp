@@ -290,11 +290,15 @@ void PrintOutF::print(QPrinter &printer)
     const int last = PageLayout::lastPage(m_table);
     const QList<int> pages = chosenPages(printer, m_pageNumber, last);
     if (pages.isEmpty()) {
+        const QString asked = printer.pageRanges().toString();
         m_dialogs.warning(this,
-                          QStringLiteral("印刷できませんでした。\n指定したページ「%1」は部品表に"
-                                         "ありません。部品表は %2 ページです。")
-                              .arg(printer.pageRanges().toString())
-                              .arg(last));
+                          asked.isEmpty()
+                              ? QStringLiteral("印刷できませんでした。\nページの指定が読めません。"
+                                               "「2-3」や「1,3」のように書いてください。")
+                              : QStringLiteral("印刷できませんでした。\n指定したページ「%1」は"
+                                               "部品表にありません。部品表は %2 ページです。")
+                                    .arg(asked)
+                                    .arg(last));
         return;
     }
     printer.setPageOrientation(QPageLayout::Portrait);

@@ -6,6 +6,7 @@ namespace {
 
 // IPP status codes (RFC 8011): from 0x0400 on a request failed.
 constexpr int firstError = 0x0400;
+constexpr int badRequest = 0x0400;
 constexpr int forbidden = 0x0401;
 constexpr int notAuthenticated = 0x0402;
 constexpr int notAuthorized = 0x0403;
@@ -31,6 +32,10 @@ QString refusalOfLastJob(const QString &printerName)
         return {};
     }
     switch (status) {
+    case badRequest:
+        return QStringLiteral("プリンター「%1」への印刷の指定（ページ指定など）を印刷システムが"
+                              "受け付けませんでした。")
+            .arg(printerName);
     case notAcceptingJobs:
         return QStringLiteral("プリンター「%1」は今ジョブを受け付けない設定です。")
             .arg(printerName);
