@@ -96,12 +96,12 @@ PrintOutF::PrintOutF(const TableModel &table, Dialogs &dialogs,
         button->setAutoDefault(false);
     }
     m_status = new QLabel(this);
-    m_status->setGeometry(twipsRect(4380, 0, 5600, 375));
+    m_status->setGeometry(twipsRect(4380, 0, 5520, 375));
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *pageCaption = new QLabel(QStringLiteral("ﾍﾟｰｼﾞ"), this);
-    pageCaption->setGeometry(twipsRect(10080, 120, 495, 255));
+    pageCaption->setGeometry(twipsRect(10140, 120, 495, 255));
     m_page = new QLabel(this);
-    m_page->setGeometry(twipsRect(10620, 120, 1080, 255));
+    m_page->setGeometry(twipsRect(10680, 120, 1080, 255));
 
     auto *viewport = new QWidget(this); // clips the canvas
     viewport->setGeometry(twipsRect(120, 360, 11355, 6855));
@@ -341,8 +341,14 @@ void PrintOutF::print(QPrinter &printer)
                       : QStringLiteral("（用紙 %2 に合わせて %1%）");
         status = status.arg(qRound(scale * 100)).arg(layout.pageSize().name());
     }
-    m_status->setText(status + QStringLiteral("。"));
-    m_status->setToolTip(m_status->text());
+    showStatus(status + QStringLiteral("。"));
+}
+
+void PrintOutF::showStatus(const QString &text)
+{
+    // A long folder name is shortened in the middle; the tip holds it whole.
+    m_status->setText(m_status->fontMetrics().elidedText(text, Qt::ElideMiddle, m_status->width()));
+    m_status->setToolTip(text);
 }
 
 void PrintOutF::savePdf()
@@ -379,6 +385,5 @@ void PrintOutF::savePdf()
                 .arg(QDir::toNativeSeparators(path), error));
         return;
     }
-    m_status->setText(QStringLiteral("PDF を保存しました: %1").arg(QDir::toNativeSeparators(path)));
-    m_status->setToolTip(m_status->text());
+    showStatus(QStringLiteral("PDF を保存しました: %1").arg(QDir::toNativeSeparators(path)));
 }

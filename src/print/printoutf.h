@@ -37,7 +37,7 @@ public:
     QPushButton *nextButton() const { return m_next; }
     QPushButton *frontButton() const { return m_front; }
     QLabel *pageLabel() const { return m_page; }
-    // What the last print or save did, or why it was scaled.
+    // What the last print or save did and how it was scaled (whole in its tip).
     QLabel *statusLabel() const { return m_status; }
     QScrollBar *scrollBar() const { return m_scroll; }
     QWidget *canvas() const;
@@ -55,6 +55,7 @@ private:
     // Draws the page again now when the table changed since it was drawn.
     void catchUp();
     void print(QPrinter &printer);
+    void showStatus(const QString &text);
 
     const TableModel &m_table;
     Dialogs &m_dialogs;

@@ -280,7 +280,7 @@ void TestPrintPreview::printing()
         QVERIFY(page.contains("A-51改") == (numbers.constLast() == "2"));
     }
     QCOMPARE(numbers.join(u','), pagesPrinted);
-    QVERIFY(preview->statusLabel()->text().contains("送りました"));
+    QVERIFY(preview->statusLabel()->toolTip().contains("送りました"));
 }
 
 void TestPrintPreview::pdfName_data()
@@ -304,7 +304,8 @@ void TestPrintPreview::pdfName()
     preview->savePdf();
     QVERIFY(QFile::exists(dir.filePath(saved)));
     // The place it went is shown.
-    QVERIFY(preview->statusLabel()->text().contains(QDir::toNativeSeparators(dir.filePath(saved))));
+    QVERIFY(
+        preview->statusLabel()->toolTip().contains(QDir::toNativeSeparators(dir.filePath(saved))));
 }
 
 QTEST_MAIN(TestPrintPreview)
