@@ -105,9 +105,11 @@ Dialogs::PrinterChoice WidgetDialogs::choosePrintPages(QWidget *parent, QPrinter
     // Qt hands a typed page list to CUPS as well as to the printer; the
     // program prints only the chosen pages, so CUPS must not choose again
     // among them (a list of 2-3 would otherwise print page 3 alone).
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
     if (QPrintEngine *engine = printer.printEngine()) {
         constexpr auto cupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
         QStringList options = engine->property(cupsOptions).toStringList();
+        const qsizetype before = options.size();
         for (qsizetype i = 0; i + 1 < options.size();) {
             if (options.at(i) == QLatin1String("page-ranges")) {
                 options.remove(i, 2);
@@ -115,7 +117,10 @@ Dialogs::PrinterChoice WidgetDialogs::choosePrintPages(QWidget *parent, QPrinter
                 i += 2;
             }
         }
-        engine->setProperty(cupsOptions, options);
+        if (options.size() != before) {
+            engine->setProperty(cupsOptions, options);
+        }
     }
+#endif
     return PrinterChoice::Print;
 }
