@@ -3,7 +3,6 @@
 #include "shell/columnlayout.h"
 
 #include <QApplication>
-#include <QFontMetricsF>
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
 #include <QMouseEvent>
@@ -12,94 +11,237 @@
 #include <QToolTip>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
-
-// Texts are laid out in a font this many pixels tall and scaled down to
-// their height, so that small drawing units still give sharp glyphs.
-constexpr double layoutSize = 100.0;
 
 // One field colour each, in column order.
 const std::array<QColor, 6> fieldColours = {QColor(0xd0, 0x20, 0x20), QColor(0x10, 0x70, 0xd0),
                                             QColor(0x20, 0x90, 0x30), QColor(0xb0, 0x60, 0x00),
                                             QColor(0x80, 0x30, 0xb0), QColor(0x00, 0x90, 0x90)};
 
-QFont layoutFont()
+// A text's height is about its capital letters' height, some 0.72 of the em.
+constexpr double emPerHeight = 1 / 0.72;
+
+// Below this many pixels tall a text is painted as a grey bar.
+constexpr double readablePixels = 5;
+
+// Rough advance of a character in ems: enough to cull and hit texts, and
+// far cheaper than measuring 100,000 strings.
+double emsOf(QChar character)
 {
-    QFont font;
-    font.setPixelSize(int(layoutSize));
-    return font;
-}
-
-// A text at its position: the point is at the left end, halfway up, as
-// title texts are usually placed. Painted as a grey bar when too small to read.
-class TextItem : public QGraphicsItem
-{
-public:
-    enum { Type = UserType + 1 };
-
-    TextItem(const DrawingTexts::Text &text, qsizetype index, const QFontMetricsF &metrics)
-        : m_text(text.text), m_index(index), m_scale(text.height / layoutSize)
-    {
-        setPos(text.x, -text.y);
-        const double width = metrics.horizontalAdvance(m_text) * m_scale;
-        m_bounds =
-            QRectF(0, -text.height * 0.75, std::max(width, text.height * 0.3), text.height * 1.5);
-    }
-
-    int type() const override { return Type; }
-    qsizetype index() const { return m_index; }
-    QRectF boundingRect() const override { return m_bounds.adjusted(-0.5, -0.5, 0.5, 0.5); }
-
-    void setSelected(bool selected)
-    {
-        m_selected = selected;
-        update();
-    }
-
-    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *) override
-    {
-        const double pixelsPerUnit = option->levelOfDetailFromTransform(painter->worldTransform());
-        if (m_selected) {
-            painter->fillRect(m_bounds, QColor(255, 220, 80));
-        }
-        if (m_bounds.height() * pixelsPerUnit < 5) {
-            painter->fillRect(
-                m_bounds.adjusted(0, m_bounds.height() / 3, 0, -m_bounds.height() / 3),
-                QColor(90, 90, 90));
-            return;
-        }
-        painter->save();
-        painter->scale(m_scale, m_scale);
-        painter->setFont(layoutFont());
-        painter->setPen(Qt::black);
-        // Cap height about half the em: the baseline sits below the middle.
-        painter->drawText(QPointF(0, layoutSize * 0.36), m_text);
-        painter->restore();
-        const double dot = 2.5 / pixelsPerUnit;
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(QColor(200, 0, 0));
-        painter->drawEllipse(QPointF(0, 0), dot, dot);
-    }
-
-private:
-    QString m_text;
-    qsizetype m_index;
-    double m_scale;
-    QRectF m_bounds;
-    bool m_selected = false;
-};
-
-TextItem *textItem(QGraphicsItem *item)
-{
-    return item && item->type() == TextItem::Type ? static_cast<TextItem *>(item) : nullptr;
+    const char16_t code = character.unicode();
+    const bool halfWidthKana = code >= 0xff61 && code <= 0xff9f;
+    return code >= 0x1100 && !halfWidthKana ? 1.0 : 0.6;
 }
 
 } // namespace
 
+// All texts as one item, with a grid of cells so that a paint or a hit looks
+// only at the texts near it: 100,000 separate items open and pan too slowly.
+class DrawingTextsView::TextLayer : public QGraphicsItem
+{
+public:
+    TextLayer() { setFlag(ItemUsesExtendedStyleOption); }
+
+    void setTexts(const QList<DrawingTexts::Text> &texts)
+    {
+        prepareGeometryChange();
+        m_entries.clear();
+        m_entries.reserve(std::size_t(texts.size()));
+        QRectF bounds;
+        for (const DrawingTexts::Text &text : texts) {
+            double ems = 0;
+            for (const QChar character : text.text) {
+                ems += emsOf(character);
+            }
+            const double em = text.height * emPerHeight;
+            Entry entry{QPointF(text.x, -text.y), text.text, text.height, {}};
+            entry.bounds =
+                QRectF(text.x, -text.y - em * 0.6, std::max(ems * em, em * 0.3), em * 1.2);
+            bounds |= entry.bounds;
+            m_entries.push_back(std::move(entry));
+        }
+        m_bounds = bounds;
+        m_stamps.assign(m_entries.size(), 0);
+        buildGrid();
+        m_selected.reset();
+    }
+
+    QRectF boundingRect() const override { return m_bounds; }
+    const QRectF &textBounds(qsizetype index) const { return m_entries[std::size_t(index)].bounds; }
+    QPointF anchor(qsizetype index) const { return m_entries[std::size_t(index)].anchor; }
+
+    void setSelected(std::optional<qsizetype> index)
+    {
+        for (const std::optional<qsizetype> &changed : {m_selected, index}) {
+            if (changed) {
+                update(textBounds(*changed));
+            }
+        }
+        m_selected = index;
+    }
+
+    // The text nearest `point` among those whose box, widened by `slack`, holds it.
+    std::optional<qsizetype> textAt(const QPointF &point, double slack) const
+    {
+        std::optional<qsizetype> best;
+        double bestDistance = 0;
+        const QRectF near(point - QPointF(slack, slack), QSizeF(2 * slack, 2 * slack));
+        for (const int index : textsIn(near)) {
+            const Entry &entry = m_entries[std::size_t(index)];
+            const double distance = QLineF(entry.anchor, point).length();
+            if (!best || distance < bestDistance) {
+                best = index;
+                bestDistance = distance;
+            }
+        }
+        return best;
+    }
+
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *) override
+    {
+        const std::vector<int> visible = textsIn(option->exposedRect);
+        const QTransform world = painter->worldTransform();
+        const double pixelsPerUnit = option->levelOfDetailFromTransform(world);
+        std::vector<QRectF> bars;
+        painter->save();
+        // Texts are drawn at their size on the screen, so glyphs come from the cache.
+        painter->resetTransform();
+        QFont font = painter->font();
+        double fontHeight = -1;
+        for (const int index : visible) {
+            const Entry &entry = m_entries[std::size_t(index)];
+            const double pixels = entry.height * pixelsPerUnit;
+            if (m_selected == index) {
+                painter->fillRect(world.mapRect(entry.bounds), QColor(255, 220, 80));
+            }
+            if (pixels < readablePixels) {
+                const QRectF box = world.mapRect(entry.bounds);
+                bars.push_back(box.adjusted(0, box.height() / 3, 0, -box.height() / 3));
+                continue;
+            }
+            if (entry.height != fontHeight) {
+                fontHeight = entry.height;
+                font.setPixelSize(std::max(1, int(std::lround(pixels * emPerHeight))));
+                painter->setFont(font);
+            }
+            const QPointF at = world.map(entry.anchor);
+            painter->setPen(Qt::black);
+            painter->drawText(at + QPointF(0, pixels / 2), entry.text);
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(QColor(200, 0, 0));
+            painter->drawEllipse(at, 2.5, 2.5);
+        }
+        if (!bars.empty()) {
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(QColor(90, 90, 90));
+            painter->drawRects(bars.data(), int(bars.size()));
+        }
+        painter->restore();
+    }
+
+private:
+    struct Entry
+    {
+        QPointF anchor; // the text's position, Y down
+        QString text;
+        double height;
+        QRectF bounds;
+    };
+
+    // Cells a rectangle touches, clamped to the grid.
+    QRect cellsOf(const QRectF &rect) const
+    {
+        const auto column = [&](double x) {
+            return std::clamp(int((x - m_bounds.left()) / m_cellWidth), 0, m_columns - 1);
+        };
+        const auto row = [&](double y) {
+            return std::clamp(int((y - m_bounds.top()) / m_cellHeight), 0, m_rows - 1);
+        };
+        return QRect(QPoint(column(rect.left()), row(rect.top())),
+                     QPoint(column(rect.right()), row(rect.bottom())));
+    }
+
+    void buildGrid()
+    {
+        const double side = std::ceil(std::sqrt(double(m_entries.size()) / 2));
+        m_columns = m_rows = std::clamp(int(side), 1, 1024);
+        m_cellWidth = std::max(m_bounds.width() / m_columns, 1e-9);
+        m_cellHeight = std::max(m_bounds.height() / m_rows, 1e-9);
+        // Two passes, counts then entries: one flat array instead of a list a cell.
+        m_cellStart.assign(std::size_t(m_columns * m_rows + 1), 0);
+        const auto forEachCell = [&](const QRectF &bounds, auto &&action) {
+            const QRect cells = cellsOf(bounds);
+            for (int row = cells.top(); row <= cells.bottom(); ++row) {
+                for (int column = cells.left(); column <= cells.right(); ++column) {
+                    action(std::size_t(row * m_columns + column));
+                }
+            }
+        };
+        for (const Entry &entry : m_entries) {
+            forEachCell(entry.bounds, [&](std::size_t cell) { ++m_cellStart[cell + 1]; });
+        }
+        for (std::size_t cell = 1; cell < m_cellStart.size(); ++cell) {
+            m_cellStart[cell] += m_cellStart[cell - 1];
+        }
+        m_cellTexts.assign(std::size_t(m_cellStart.back()), 0);
+        std::vector<int> filled(m_cellStart.begin(), m_cellStart.end() - 1);
+        for (std::size_t index = 0; index < m_entries.size(); ++index) {
+            forEachCell(m_entries[index].bounds, [&](std::size_t cell) {
+                m_cellTexts[std::size_t(filled[cell]++)] = int(index);
+            });
+        }
+    }
+
+    // Indexes of the texts whose box meets `rect`, in file order.
+    std::vector<int> textsIn(const QRectF &rect) const
+    {
+        std::vector<int> found;
+        if (m_entries.empty() || !rect.intersects(m_bounds)) {
+            return found;
+        }
+        // A text spanning several cells is met once.
+        ++m_stamp;
+        const QRect cells = cellsOf(rect);
+        for (int row = cells.top(); row <= cells.bottom(); ++row) {
+            for (int column = cells.left(); column <= cells.right(); ++column) {
+                const std::size_t cell = std::size_t(row * m_columns + column);
+                for (int at = m_cellStart[cell]; at < m_cellStart[cell + 1]; ++at) {
+                    const int index = m_cellTexts[std::size_t(at)];
+                    if (m_stamps[std::size_t(index)] != m_stamp &&
+                        m_entries[std::size_t(index)].bounds.intersects(rect)) {
+                        m_stamps[std::size_t(index)] = m_stamp;
+                        found.push_back(index);
+                    }
+                }
+            }
+        }
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+
+    std::vector<Entry> m_entries;
+    QRectF m_bounds;
+    std::optional<qsizetype> m_selected;
+    int m_columns = 1;
+    int m_rows = 1;
+    double m_cellWidth = 1;
+    double m_cellHeight = 1;
+    std::vector<int> m_cellStart;
+    std::vector<int> m_cellTexts;
+    mutable std::vector<unsigned> m_stamps;
+    mutable unsigned m_stamp = 0;
+};
+
 DrawingTextsView::DrawingTextsView(QWidget *parent) : QGraphicsView(parent)
 {
+    // The layer keeps its own index; the scene's would only cost time.
+    m_scene.setItemIndexMethod(QGraphicsScene::NoIndex);
+    m_layer = new TextLayer;
+    m_scene.addItem(m_layer);
     setScene(&m_scene);
     setBackgroundBrush(Qt::white);
     setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
@@ -119,6 +261,8 @@ DrawingTextsView::DrawingTextsView(QWidget *parent) : QGraphicsView(parent)
         label->setBrush(colour);
         // Readable at any zoom.
         label->setFlag(QGraphicsItem::ItemIgnoresTransformations);
+        // Above the square's corner, clear of the texts inside it.
+        label->setTransform(QTransform::fromTranslate(0, -label->boundingRect().height()));
         label->setZValue(3);
         label->hide();
         m_labels[std::size_t(field)] = label;
@@ -127,23 +271,11 @@ DrawingTextsView::DrawingTextsView(QWidget *parent) : QGraphicsView(parent)
 
 void DrawingTextsView::setTexts(const QList<DrawingTexts::Text> &texts)
 {
-    for (QGraphicsItem *item : std::as_const(m_textItems)) {
-        m_scene.removeItem(item);
-        delete item;
-    }
-    m_textItems.clear();
+    m_layer->setTexts(texts);
+    m_textCount = texts.size();
     m_selected.reset();
     m_hovered.reset();
-    const QFontMetricsF metrics(layoutFont());
-    m_textItems.reserve(texts.size());
-    QRectF bounds;
-    for (qsizetype index = 0; index < texts.size(); ++index) {
-        auto *item = new TextItem(texts[index], index, metrics);
-        m_scene.addItem(item);
-        m_textItems.append(item);
-        bounds |= item->mapRectToScene(item->boundingRect());
-    }
-    m_textsRect = bounds;
+    m_textsRect = m_layer->boundingRect();
     updateSceneRect();
     m_fitted = true;
     fitPage();
@@ -191,23 +323,22 @@ void DrawingTextsView::updateSceneRect()
 
 void DrawingTextsView::selectText(std::optional<qsizetype> index)
 {
+    if (index && (*index < 0 || *index >= m_textCount)) {
+        index.reset();
+    }
     if (index == m_selected) {
         return;
     }
-    if (m_selected) {
-        static_cast<TextItem *>(m_textItems[*m_selected])->setSelected(false);
-    }
-    m_selected = index && *index >= 0 && *index < m_textItems.size() ? index : std::nullopt;
-    if (m_selected) {
-        auto *item = static_cast<TextItem *>(m_textItems[*m_selected]);
-        item->setSelected(true);
-        ensureVisible(item);
+    m_selected = index;
+    m_layer->setSelected(index);
+    if (index) {
+        ensureVisible(m_layer->textBounds(*index));
     }
 }
 
 QPoint DrawingTextsView::viewportPosition(qsizetype index) const
 {
-    return mapFromScene(m_textItems[index]->pos());
+    return mapFromScene(m_layer->anchor(index));
 }
 
 void DrawingTextsView::zoomBy(double factor)
@@ -218,7 +349,15 @@ void DrawingTextsView::zoomBy(double factor)
 
 void DrawingTextsView::fitPage()
 {
+    m_fitted = true;
     fitInView(m_scene.sceneRect(), Qt::KeepAspectRatio);
+}
+
+void DrawingTextsView::zoomTo(const QRectF &area)
+{
+    m_fitted = false;
+    fitInView(QRectF(area.left(), -area.bottom(), area.width(), area.height()),
+              Qt::KeepAspectRatio);
 }
 
 void DrawingTextsView::wheelEvent(QWheelEvent *event)
@@ -274,19 +413,6 @@ void DrawingTextsView::resizeEvent(QResizeEvent *event)
 std::optional<qsizetype> DrawingTextsView::textAt(const QPoint &viewportPoint) const
 {
     // A few pixels of slack: small texts are hard to hit exactly.
-    const QRect near(viewportPoint - QPoint(3, 3), QSize(7, 7));
-    const QList<QGraphicsItem *> found = items(near);
-    const QPointF scenePoint = mapToScene(viewportPoint);
-    std::optional<qsizetype> best;
-    double bestDistance = 0;
-    for (QGraphicsItem *item : found) {
-        if (const TextItem *text = textItem(item)) {
-            const double distance = QLineF(text->pos(), scenePoint).length();
-            if (!best || distance < bestDistance) {
-                best = text->index();
-                bestDistance = distance;
-            }
-        }
-    }
-    return best;
+    const double slack = 3 / std::max(transform().m11(), 1e-12);
+    return m_layer->textAt(mapToScene(viewportPoint), slack);
 }

@@ -33,6 +33,8 @@ public:
 
     void zoomBy(double factor);
     void fitPage();
+    // Shows this part of the drawing (X right, Y up) as large as it fits.
+    void zoomTo(const QRectF &area);
 
 Q_SIGNALS:
     void textClicked(qsizetype index);
@@ -49,8 +51,11 @@ private:
     std::optional<qsizetype> textAt(const QPoint &viewportPoint) const;
     void updateSceneRect();
 
+    class TextLayer;
+
     QGraphicsScene m_scene;
-    QList<QGraphicsItem *> m_textItems;
+    TextLayer *m_layer;
+    qsizetype m_textCount = 0;
     std::array<QGraphicsRectItem *, 6> m_squares{};
     std::array<QGraphicsSimpleTextItem *, 6> m_labels{};
     QRectF m_textsRect;

@@ -93,8 +93,8 @@ DrawingTextsWindow::DrawingTextsWindow(PositionsWindow &positions)
     auto *splitter = new QSplitter;
     splitter->addWidget(m_view);
     splitter->addWidget(m_list);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 1);
+    splitter->setStretchFactor(0, 1);
+    splitter->setSizes({700, 380});
 
     m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_summary->setWordWrap(true);

@@ -85,7 +85,7 @@ PositionsWindow::PositionsWindow(PositionSettings &positions, Dialogs &dialogs)
         }
     }
     auto *drawingButton = new QPushButton(QStringLiteral("図面から選ぶ…"), this);
-    drawingButton->setGeometry(twipsRect(2760, 2370, 1215, 330));
+    drawingButton->setGeometry(twipsRect(2160, 2370, 1815, 330));
     drawingButton->setAutoDefault(false);
     drawingButton->setToolTip(QStringLiteral("図面の文字を表示し、クリックで位置を入れます。"
                                              "図面ファイルをこのウィンドウに落としても開きます。"));
