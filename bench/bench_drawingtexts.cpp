@@ -79,11 +79,11 @@ int main(int argc, char *argv[])
     drawing->view()->viewport()->repaint();
     report("repaint of the whole page", timer);
     drawing->view()->setTexts(read.texts);
-    report("(view setTexts only)", timer);
+    report("the drawing layer alone: index the texts", timer);
     drawing->view()->viewport()->repaint();
-    report("(its first paint)", timer);
+    report("and paint them whole", timer);
     drawing->list()->resizeColumnsToContents();
-    report("(list resizeColumnsToContents)", timer);
+    report("fit the list's columns", timer);
 
     drawing->view()->zoomBy(8);
     drawing->view()->viewport()->repaint();

@@ -2,6 +2,7 @@
 
 #include "extract/drawingtexts.h"
 
+#include <QGraphicsScene>
 #include <QGraphicsView>
 
 #include <array>

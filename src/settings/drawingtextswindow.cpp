@@ -21,6 +21,8 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
+#include <functional>
+
 DrawingTextsWindow::DrawingTextsWindow(PositionsWindow &positions)
     : QWidget(&positions, Qt::Window), m_positions(positions), m_model(new DrawingTextsModel(this)),
       m_sorted(new QSortFilterProxyModel(this)), m_view(new DrawingTextsView),
@@ -117,8 +119,11 @@ void DrawingTextsWindow::setDrawing(const QString &path, QList<DrawingTexts::Tex
     m_list->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     m_model->setTexts(std::move(texts));
     m_list->resizeColumnsToContents();
-    m_hover->setText(QStringLiteral("文字 %1 個。ホイールで拡大・縮小、ドラッグで移動します。")
-                         .arg(m_model->rowCount()));
+    m_hover->setText(
+        m_model->rowCount() == 0
+            ? QStringLiteral("文字が 1 つもありません（図面ファイルではないかもしれません）。")
+            : QStringLiteral("文字 %1 個。ホイールで拡大・縮小、ドラッグで移動します。")
+                  .arg(m_model->rowCount()));
     positionsEdited();
 }
 
