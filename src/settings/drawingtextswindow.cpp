@@ -8,7 +8,9 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QCursor>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -30,6 +32,7 @@ DrawingTextsWindow::DrawingTextsWindow(PositionsWindow &positions)
 {
     setWindowTitle(QStringLiteral("図面の文字"));
     resize(1100, 700);
+    setAcceptDrops(true);
 
     auto *pickRow = new QHBoxLayout;
     pickRow->addWidget(new QLabel(QStringLiteral("項目を選んで文字をクリック:")));
@@ -92,6 +95,7 @@ DrawingTextsWindow::DrawingTextsWindow(PositionsWindow &positions)
         }
     });
 
+    m_view->setAcceptDrops(false);
     auto *splitter = new QSplitter;
     splitter->addWidget(m_view);
     splitter->addWidget(m_list);
@@ -224,4 +228,14 @@ void DrawingTextsWindow::selectInList(qsizetype index)
                                                        QItemSelectionModel::Rows);
     m_list->scrollTo(row);
     m_syncing = false;
+}
+
+void DrawingTextsWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    QCoreApplication::sendEvent(&m_positions, event);
+}
+
+void DrawingTextsWindow::dropEvent(QDropEvent *event)
+{
+    QCoreApplication::sendEvent(&m_positions, event);
 }

@@ -38,6 +38,11 @@ public:
     // What the six fields would get: 図番=… 品名=… …
     QString summary() const;
 
+protected:
+    // A drawing dropped here opens as one dropped on the settings window.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
 private:
     void positionsEdited();
     void textClicked(qsizetype index);

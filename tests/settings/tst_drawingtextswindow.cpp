@@ -87,6 +87,8 @@ void TestDrawingTextsWindow::opening_data()
     QTest::newRow("button") << "button" << m_drawing << 4 << "";
     QTest::newRow("dropped on the window") << "drop" << m_drawing << 4 << "";
     QTest::newRow("dropped on a box opens, not types") << "drop on box" << m_drawing << 4 << "";
+    QTest::newRow("dropped on 図面の文字 replaces its drawing")
+        << "drop on drawing" << m_drawing << 4 << "";
     QTest::newRow("a folder is told") << "drop" << m_dir.path() << -1 << "フォルダー";
     QTest::newRow("a missing file is told")
         << "button" << m_dir.filePath("none.mi") << -1 << "none.mi";
