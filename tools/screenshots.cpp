@@ -4,6 +4,8 @@
 #include "platform/qsettingsstore.h"
 #include "print/printcommand.h"
 #include "print/printoutf.h"
+#include "settings/drawingtextsview.h"
+#include "settings/drawingtextswindow.h"
 #include "settings/positionscommand.h"
 #include "settings/positionsettings.h"
 #include "settings/positionswindow.h"
@@ -15,6 +17,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
 #include <QTableView>
@@ -87,6 +91,25 @@ int main(int argc, char *argv[])
     positionsWindow->move(window.frameGeometry().topRight() + QPoint(10, 0));
     pause(500);
     shoot(out.filePath(QStringLiteral("settings-window.png")));
+
+    // An example drawing in 「図面の文字」 with five positions set and 備考 about to be picked.
+    QFile examplePositions(QStringLiteral(TAVO_EXAMPLES "/positions.txt"));
+    examplePositions.open(QIODevice::ReadOnly);
+    const QStringList values = QString::fromUtf8(examplePositions.readAll()).trimmed().split(',');
+    for (int entry = 0; entry < values.size() && entry < 10; ++entry) {
+        positionsWindow->field(entry)->setText(values[entry]);
+    }
+    positionsWindow->move(1280 - positionsWindow->frameGeometry().width() - 10, 10);
+    positionsWindow->openDrawing(QStringLiteral(TAVO_EXAMPLES "/A-10.mi"));
+    DrawingTextsWindow *drawing = positionsWindow->drawingWindow();
+    drawing->setGeometry(10, 30, 1000, 660);
+    drawing->pickField(5);
+    drawing->view()->selectText(7);
+    pause(300);
+    // Zoomed in on the title block, as the user would.
+    drawing->view()->zoomTo(QRectF(235, -7, 190, 54));
+    pause(500);
+    shoot(out.filePath(QStringLiteral("drawing-texts.png")));
     positionsWindow->close();
 
     // The preview of a 120-row list, pages 1 and 2.

@@ -1,7 +1,9 @@
 // tavo-extract: the title extraction without a window, for scripts.
 #include "extract/batchextraction.h"
+#include "extract/drawingtexts.h"
 #include "listfile/partslistfile.h"
 #include "listfile/partslistwriter.h"
+#include "platform/codepage.h"
 #include "platform/qsettingsstore.h"
 #include "print/pdfexport.h"
 #include "settings/positionsettings.h"
@@ -11,6 +13,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLocale>
 
 #include <cstdio>
 
@@ -50,6 +53,45 @@ bool writeOutput(const QString &path, const QByteArray &bytes, QString &error)
     return true;
 }
 
+// --texts: every text of one drawing with its position, to find the title
+// positions from a script.
+int printTexts(const QString &drawing, const QString &output, bool utf8)
+{
+    const DrawingTexts::Result result = DrawingTexts::readFile(drawing);
+    if (!result.readable) {
+        printError(QStringLiteral("%1: %2").arg(drawing, result.error));
+        return SomeFilesUnread;
+    }
+    const auto number = [](double value) {
+        return QString::number(value, 'f', QLocale::FloatingPointShortest);
+    };
+    QString lines;
+    for (const DrawingTexts::Text &text : result.texts) {
+        lines += number(text.x) + QLatin1Char('\t') + number(text.y) + QLatin1Char('\t') +
+                 text.text + QLatin1Char('\n');
+    }
+    QByteArray bytes;
+    if (utf8) {
+        bytes = lines.toUtf8();
+    } else {
+        const CodePage::Encoded encoded = CodePage::encode(lines);
+        bytes = encoded.bytes;
+        if (!encoded.unencodable.isEmpty()) {
+            printError(QStringLiteral("%1: シフトJISにない文字を \"?\" にしました").arg(drawing));
+        }
+    }
+    QString error;
+    if (!writeOutput(output, bytes, error)) {
+        printError(error);
+        return SomeFilesUnread;
+    }
+    if (!result.error.isEmpty()) {
+        printError(QStringLiteral("%1: %2").arg(drawing, result.error));
+        return SomeFilesUnread;
+    }
+    return Success;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -86,6 +128,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption pdfOption(QStringLiteral("pdf"),
                                        QStringLiteral("部品表の全ページを PDF にも書き出す"),
                                        QStringLiteral("FILE"));
+    const QCommandLineOption textsOption(
+        QStringLiteral("texts"),
+        QStringLiteral("図面の文字をすべて、ファイルの順に「X タブ Y タブ 文字」の行で出力する"));
+    parser.addOption(textsOption);
     parser.addOption(listOption);
     parser.addOption(pdfOption);
     parser.addOption(xyOption);
@@ -109,6 +155,14 @@ int main(int argc, char *argv[])
         parser.showVersion();
     }
     const QStringList drawings = parser.positionalArguments();
+    if (parser.isSet(textsOption)) {
+        if (drawings.size() != 1) {
+            printError(QStringLiteral("--texts には図面ファイルを 1 つだけ指定してください。"));
+            printError(usage);
+            return UsageError;
+        }
+        return printTexts(drawings.first(), parser.value(outputOption), parser.isSet(utf8Option));
+    }
     if (drawings.isEmpty() && !parser.isSet(listOption)) {
         printError(QStringLiteral("図面ファイルを指定してください。"));
         printError(usage);

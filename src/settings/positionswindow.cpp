@@ -1,14 +1,21 @@
 #include "positionswindow.h"
 
+#include "drawingtextswindow.h"
+#include "extract/drawingtexts.h"
 #include "platform/dialogs.h"
 #include "positionsettings.h"
 #include "positionvalue.h"
 #include "shell/columnlayout.h"
 #include "shell/twips.h"
 
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 
 namespace {
@@ -23,6 +30,17 @@ QRect twipsRect(int left, int top, int width, int height)
 constexpr std::array<std::array<int, 2>, 6> framePositions = {
     {{120, 240}, {1440, 240}, {2760, 240}, {120, 1320}, {1440, 1320}, {2760, 1320}}};
 
+// The first local file of a drop, empty when it carries none.
+QString droppedPath(const QMimeData *data)
+{
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile()) {
+            return url.toLocalFile();
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 PositionsWindow::PositionsWindow(PositionSettings &positions, Dialogs &dialogs)
@@ -32,7 +50,8 @@ PositionsWindow::PositionsWindow(PositionSettings &positions, Dialogs &dialogs)
 {
     setWindowTitle(QStringLiteral("設定1"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(Twips::toPixels(4065), Twips::toPixels(2430));
+    setFixedSize(Twips::toPixels(4065), Twips::toPixels(2790));
+    setAcceptDrops(true);
 
     auto *hint = new QLabel(QStringLiteral("★各位置を調べて入力して下さい。★"), this);
     hint->setGeometry(twipsRect(0, 0, 3015, 255));
@@ -56,15 +75,28 @@ PositionsWindow::PositionsWindow(PositionSettings &positions, Dialogs &dialogs)
             auto *edit = new QLineEdit(frame);
             edit->setGeometry(twipsRect(480, axis == 0 ? 240 : 600, 615, 270));
             edit->setObjectName(QStringLiteral("Text1_%1").arg(entry));
-            connect(edit, &QLineEdit::textChanged, this, [this, entry] { markField(entry); });
+            // A drawing dropped on a box opens it instead of typing its path.
+            edit->setAcceptDrops(false);
+            connect(edit, &QLineEdit::textChanged, this, [this, entry] {
+                markField(entry);
+                Q_EMIT fieldsEdited();
+            });
             m_fields[std::size_t(entry)] = edit;
         }
     }
-    // X then Y, field by field in column order; the button last.
+    auto *drawingButton = new QPushButton(QStringLiteral("図面から選ぶ…"), this);
+    drawingButton->setGeometry(twipsRect(2160, 2370, 1815, 330));
+    drawingButton->setAutoDefault(false);
+    drawingButton->setToolTip(QStringLiteral("図面の文字を表示し、クリックで位置を入れます。"
+                                             "図面ファイルをこのウィンドウに落としても開きます。"));
+    connect(drawingButton, &QPushButton::clicked, this, &PositionsWindow::chooseDrawing);
+
+    // X then Y, field by field in column order; the buttons last.
     for (std::size_t entry = 1; entry < m_fields.size(); ++entry) {
         setTabOrder(m_fields[entry - 1], m_fields[entry]);
     }
     setTabOrder(m_fields.back(), setButton);
+    setTabOrder(setButton, drawingButton);
     reload();
 }
 
@@ -99,4 +131,82 @@ void PositionsWindow::markField(int entry)
         edit->setStyleSheet(QStringLiteral("QLineEdit { background: #fff0c0; color: #a00000; }"));
         edit->setToolTip(QStringLiteral("数値として読めないため、この項目は取り込まれません。"));
     }
+}
+
+std::array<QString, 12> PositionsWindow::fieldTexts() const
+{
+    std::array<QString, 12> texts;
+    for (std::size_t entry = 0; entry < texts.size(); ++entry) {
+        texts[entry] = m_fields[entry]->text();
+    }
+    return texts;
+}
+
+void PositionsWindow::typePoint(int column, const QString &x, const QString &y)
+{
+    for (const auto &[entry, text] : {std::pair{2 * column, x}, std::pair{2 * column + 1, y}}) {
+        // Replacing the selection keeps the box's undo, as typing would.
+        QLineEdit *edit = m_fields[std::size_t(entry)];
+        edit->selectAll();
+        edit->insert(text);
+    }
+}
+
+void PositionsWindow::chooseDrawing()
+{
+    Dialogs::FileRequest request;
+    request.startName = m_lastDrawing;
+    request.filters = {QStringLiteral("図面ファイル (*.mi *.MI)"),
+                       QStringLiteral("すべてのファイル (*)")};
+    const QString path = m_dialogs.openFileName(this, request);
+    if (!path.isEmpty()) {
+        openDrawing(path);
+    }
+}
+
+void PositionsWindow::openDrawing(const QString &path)
+{
+    DrawingTexts::Result result = DrawingTexts::readFile(path);
+    const QString name = QFileInfo(path).fileName();
+    if (!result.readable) {
+        m_dialogs.warning(this, QStringLiteral("図面 %1 を開けません。\n%2\n%3")
+                                    .arg(name, result.error, QDir::toNativeSeparators(path)));
+        return;
+    }
+    m_lastDrawing = path;
+    if (!m_drawingWindow) {
+        m_drawingWindow = new DrawingTextsWindow(*this);
+    }
+    m_drawingWindow->setDrawing(path, std::move(result.texts));
+    m_drawingWindow->show();
+    m_drawingWindow->raise();
+    m_drawingWindow->activateWindow();
+    if (!result.error.isEmpty()) {
+        // What was read before the failure is shown all the same.
+        m_dialogs.warning(
+            m_drawingWindow,
+            QStringLiteral("図面 %1 を最後まで読めませんでした。\n%2").arg(name, result.error));
+    }
+}
+
+void PositionsWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedPath(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void PositionsWindow::dropEvent(QDropEvent *event)
+{
+    const QString path = droppedPath(event->mimeData());
+    if (path.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    openDrawing(path);
+}
+
+DrawingTextsWindow *PositionsWindow::drawingWindow() const
+{
+    return m_drawingWindow.data();
 }

@@ -1,16 +1,20 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
 
 class Dialogs;
+class DrawingTextsWindow;
 class PositionSettings;
 class QLineEdit;
 
 // The window in which the user reads and changes the twelve positions. It
 // shows the values last confirmed; "ｾｯﾄ" takes the fields over and stores
 // them at once. Fields whose text is no number are marked, never refused.
+// A drawing chosen with 「図面から選ぶ…」 or dropped on the window opens in
+// 「図面の文字」, where positions are picked instead of typed.
 class PositionsWindow : public QWidget
 {
     Q_OBJECT
@@ -25,10 +29,30 @@ public:
     // The "ｾｯﾄ" button: copies the fields into the positions and stores them.
     void confirm();
 
+    // The boxes as they stand, typed or picked, stored or not.
+    std::array<QString, 12> fieldTexts() const;
+    // Puts a point into field `column`'s two boxes as if typed.
+    void typePoint(int column, const QString &x, const QString &y);
+
+    // Shows a drawing's texts in 「図面の文字」; a drawing that cannot be read is told.
+    void openDrawing(const QString &path);
+    void chooseDrawing();
+    DrawingTextsWindow *drawingWindow() const;
+
+Q_SIGNALS:
+    // Any box changed, by typing, picking or reloading.
+    void fieldsEdited();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
 private:
     void markField(int entry);
 
     PositionSettings &m_positions;
     Dialogs &m_dialogs;
     std::array<QLineEdit *, 12> m_fields{};
+    QPointer<DrawingTextsWindow> m_drawingWindow;
+    QString m_lastDrawing;
 };

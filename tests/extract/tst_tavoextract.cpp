@@ -1,3 +1,5 @@
+#include "platform/codepage.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -46,6 +48,18 @@ void TestTavoExtract::run_data()
     QTest::newRow("no drawings is wrong usage") << QStringList{} << 2 << QByteArray() << "使いかた";
     QTest::newRow("unknown option")
         << QStringList{"--frobnicate", drawings[0]} << 2 << QByteArray() << "使いかた";
+    const QByteArray texts = "30\t260\t表面粗さ ① Ra1.6\n100\t150\tφ２０ｈ７\n360.4\t22.2\tA-10\n"
+                             "300.4\t32.2\tシャフト\n250.4\t32.2\tS45C\n250.4\t22.2\t焼入\n"
+                             "395.4\t32.2\t1\n300.4\t12.2\t研削仕上げ\n";
+    QTest::newRow("--texts: every text in file order")
+        << QStringList{"--texts", "--utf8", drawings[1]} << 0 << texts << "";
+    QTest::newRow("--texts in code page 932 by default")
+        << QStringList{"--texts", drawings[1]} << 0
+        << CodePage::encode(QString::fromUtf8(texts)).bytes << "";
+    QTest::newRow("--texts takes one drawing")
+        << QStringList{"--texts", drawings[0], drawings[1]} << 2 << QByteArray() << "1 つだけ";
+    QTest::newRow("--texts of a missing drawing")
+        << QStringList{"--texts", "/nonexistent.mi"} << 1 << QByteArray() << "/nonexistent.mi";
     QTest::newRow("too few positions")
         << QStringList{"--xy", "1,2,3", drawings[0]} << 2 << QByteArray() << "12";
 }

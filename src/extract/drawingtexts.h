@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class QIODevice;
+
+// Every text of one drawing, in file order, at the position the title
+// extraction reads for it. The settings' drawing view and `tavo-extract
+// --texts` show this, so what the user sees is what a drop captures.
+class DrawingTexts
+{
+public:
+    // Used where the drawing does not say how tall its text is.
+    static constexpr double defaultHeight = 3.5;
+
+    struct Text
+    {
+        double x = 0;
+        double y = 0;
+        QString text;
+        double height = defaultHeight;
+    };
+
+    struct Result
+    {
+        bool readable = false; // false: nothing could be read (see error)
+        QString error;         // why not, or why only in part, in Japanese
+        QList<Text> texts;
+    };
+
+    static Result readFile(const QString &path);
+    static Result read(QIODevice &device);
+
+    // For each field, in column order, the index of the text a drop would
+    // capture with these positions (the last one inside its window), or none.
+    static std::array<std::optional<qsizetype>, 6> captured(const QList<Text> &texts,
+                                                            const std::array<QString, 12> &XYPos);
+};

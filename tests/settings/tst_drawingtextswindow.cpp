@@ -1,0 +1,242 @@
+#include "extract/drawingbuilder.h"
+#include "settings/drawingtextsview.h"
+#include "settings/drawingtextswindow.h"
+#include "settings/positionscommand.h"
+#include "settings/positionsettings.h"
+#include "settings/positionswindow.h"
+#include "settings/positionvalue.h"
+#include "shell/mainwindow.h"
+#include "support/memorystore.h"
+#include "support/scripteddialogs.h"
+
+#include <QAction>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QScopeGuard>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace DrawingBuilder;
+
+class TestDrawingTextsWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void opening_data();
+    void opening();
+    void clickAssignsToThePickedField_data();
+    void clickAssignsToThePickedField();
+    void squaresAndSummaryFollowTheBoxes_data();
+    void squaresAndSummaryFollowTheBoxes();
+    void listAndDrawingSelectTogether();
+
+private:
+    // Texts 0 to 3 in file order; the 図番 box starts at (360, 22.5).
+    QString m_drawing;
+    QTemporaryDir m_dir;
+
+    struct Fixture
+    {
+        MemoryStore store;
+        PositionSettings positions{store};
+        ScriptedDialogs dialogs;
+        MainWindow window{dialogs, positions};
+        PositionsWindow *settings = nullptr;
+
+        explicit Fixture()
+        {
+            positions.XYPos = {"360", "22.5", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0"};
+            window.menuActions().set1->trigger();
+            settings = window.findChild<PositionsCommand *>()->positionsWindow();
+        }
+        DrawingTextsWindow *open(const QString &path)
+        {
+            settings->openDrawing(path);
+            DrawingTextsWindow *drawing = settings->drawingWindow();
+            if (drawing) {
+                drawing->resize(900, 600);
+                drawing->view()->fitPage();
+            }
+            return drawing;
+        }
+    };
+};
+
+void TestDrawingTextsWindow::initTestCase()
+{
+    m_drawing = m_dir.filePath("A-10.mi");
+    QFile file(m_drawing);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("#~1\r\nENCODING:UTF-8\r\n" + textBlock("360.4", "22.2", "A-10") +
+               textBlock("300.4", "32.2", "シャフト") + textBlock("12.5", "-40.25", "下") +
+               textBlock("395.4", "32.2", "1"));
+}
+
+void TestDrawingTextsWindow::opening_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("texts");      // rows listed; -1: no window
+    QTest::addColumn<QString>("warned"); // part of the warning shown, if any
+
+    QTest::newRow("button") << "button" << m_drawing << 4 << "";
+    QTest::newRow("dropped on the window") << "drop" << m_drawing << 4 << "";
+    QTest::newRow("dropped on a box opens, not types") << "drop on box" << m_drawing << 4 << "";
+    QTest::newRow("dropped on 図面の文字 replaces its drawing")
+        << "drop on drawing" << m_drawing << 4 << "";
+    QTest::newRow("a folder is told") << "drop" << m_dir.path() << -1 << "フォルダー";
+    QTest::newRow("a missing file is told")
+        << "button" << m_dir.filePath("none.mi") << -1 << "none.mi";
+}
+
+void TestDrawingTextsWindow::opening()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, path);
+    QFETCH(int, texts);
+    QFETCH(QString, warned);
+    Fixture fixture;
+    if (how == "button") {
+        fixture.dialogs.fileNames = {path};
+        fixture.settings->chooseDrawing();
+    } else {
+        QWidget *target =
+            how == "drop" ? static_cast<QWidget *>(fixture.settings) : fixture.settings->field(3);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        data.setText(path);
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &drop);
+    }
+    DrawingTextsWindow *drawing = fixture.settings->drawingWindow();
+    QCOMPARE(drawing ? drawing->list()->model()->rowCount() : -1, texts);
+    QCOMPARE(fixture.settings->field(3)->text(), QStringLiteral("0"));
+    QCOMPARE(fixture.dialogs.shown.size(), (how == "button") + !warned.isEmpty());
+    if (!warned.isEmpty()) {
+        QVERIFY(fixture.dialogs.shown.last().text.contains(warned));
+    }
+}
+
+void TestDrawingTextsWindow::clickAssignsToThePickedField_data()
+{
+    QTest::addColumn<int>("field"); // -1: none picked
+    QTest::addColumn<int>("text");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("x");
+    QTest::addColumn<QString>("y");
+
+    QTest::newRow("図番") << 0 << 0 << "ja_JP"
+                          << "360.4"
+                          << "22.2";
+    QTest::newRow("備考, a negative Y") << 5 << 2 << "ja_JP"
+                                        << "12.5"
+                                        << "-40.25";
+    // Written as the boxes read it: a point would be a group separator there.
+    QTest::newRow("decimal comma in German") << 1 << 1 << "de_DE"
+                                             << "300,4"
+                                             << "32,2";
+    QTest::newRow("no field picked changes nothing") << -1 << 0 << "ja_JP"
+                                                     << ""
+                                                     << "";
+}
+
+void TestDrawingTextsWindow::clickAssignsToThePickedField()
+{
+    QFETCH(int, field);
+    QFETCH(int, text);
+    QFETCH(QString, locale);
+    QFETCH(QString, x);
+    QFETCH(QString, y);
+    const QLocale previous;
+    QLocale::setDefault(QLocale(locale));
+    const auto restore = qScopeGuard([&] { QLocale::setDefault(previous); });
+    Fixture fixture;
+    const std::array<QString, 12> before = fixture.settings->fieldTexts();
+    DrawingTextsWindow *drawing = fixture.open(m_drawing);
+    QVERIFY(drawing);
+    drawing->pickField(field < 0 ? std::nullopt : std::optional<int>(field));
+    DrawingTextsView *view = drawing->view();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->viewportPosition(text));
+
+    std::array<QString, 12> expected = before;
+    if (field >= 0) {
+        expected[std::size_t(2 * field)] = x;
+        expected[std::size_t(2 * field + 1)] = y;
+        QCOMPARE(view->captureSquare(field).center(),
+                 QPointF(*positionValue(x), *positionValue(y)));
+    }
+    QCOMPARE(fixture.settings->fieldTexts(), expected);
+    // Nothing stored until ｾｯﾄ; the next click assigns nothing.
+    QCOMPARE(fixture.positions.XYPos, before);
+    QCOMPARE(drawing->pickedField(), std::nullopt);
+}
+
+void TestDrawingTextsWindow::squaresAndSummaryFollowTheBoxes_data()
+{
+    QTest::addColumn<QString>("x"); // typed into 品名
+    QTest::addColumn<QString>("y");
+    QTest::addColumn<QRectF>("square");
+    QTest::addColumn<QString>("summary");
+
+    QTest::newRow("typed point moves the square")
+        << "300"
+        << "32" << QRectF(295, 27, 10, 10) << "図番=A-10   品名=シャフト   材料=（空）";
+    QTest::newRow("exactly 5 away captures nothing")
+        << "295.4"
+        << "32.2" << QRectF(290.4, 27.2, 10, 10) << "品名=（空）";
+    QTest::newRow("no number: no square, marked")
+        << "abc"
+        << "32" << QRectF() << "品名=（位置が数値でない）";
+}
+
+void TestDrawingTextsWindow::squaresAndSummaryFollowTheBoxes()
+{
+    QFETCH(QString, x);
+    QFETCH(QString, y);
+    QFETCH(QRectF, square);
+    QFETCH(QString, summary);
+    Fixture fixture;
+    DrawingTextsWindow *drawing = fixture.open(m_drawing);
+    QVERIFY(drawing);
+    for (const auto &[entry, text] : {std::pair{2, x}, std::pair{3, y}}) {
+        QLineEdit *box = fixture.settings->field(entry);
+        box->selectAll();
+        QTest::keyClicks(box, text);
+    }
+    const QRectF shown = drawing->view()->captureSquare(1);
+    QVERIFY2(std::abs(shown.left() - square.left()) < 1e-9 &&
+                 std::abs(shown.top() - square.top()) < 1e-9 && shown.size() == square.size(),
+             qPrintable(QStringLiteral("%1 %2").arg(shown.left()).arg(shown.top())));
+    QVERIFY2(drawing->summary().contains(summary), qPrintable(drawing->summary()));
+    QCOMPARE(drawing->view()->captureSquare(0), QRectF(355, 17.5, 10, 10));
+}
+
+void TestDrawingTextsWindow::listAndDrawingSelectTogether()
+{
+    Fixture fixture;
+    DrawingTextsWindow *drawing = fixture.open(m_drawing);
+    QVERIFY(drawing);
+    QTableView *list = drawing->list();
+    // Sorted by Y: 下 (-40.25) first, then A-10, then the two at 32.2.
+    list->sortByColumn(2, Qt::AscendingOrder);
+    list->selectRow(1);
+    QCOMPARE(drawing->view()->selectedText(), std::optional<qsizetype>(0));
+
+    QTest::mouseClick(drawing->view()->viewport(), Qt::LeftButton, {},
+                      drawing->view()->viewportPosition(2));
+    QCOMPARE(drawing->view()->selectedText(), std::optional<qsizetype>(2));
+    QCOMPARE(list->currentIndex().row(), 0);
+    QCOMPARE(list->currentIndex().siblingAtColumn(3).data().toString(), QStringLiteral("下"));
+}
+
+QTEST_MAIN(TestDrawingTextsWindow)
+#include "tst_drawingtextswindow.moc"
