@@ -2,6 +2,7 @@
 // painting it, jumping to the end, sorting, emptying a selection, deleting
 // rows and New, each followed by the repaint the user would wait for, and
 // the longest time the event loop was blocked meanwhile.
+#include "app/subsystems.h"
 #include "editing/grideditor.h"
 #include "extract/drawingbuilder.h"
 #include "extract/dropcontroller.h"
@@ -67,6 +68,7 @@ int main(int argc, char *argv[])
     PositionSettings positions(store);
     ScriptedDialogs dialogs; // New's question is answered Yes below
     MainWindow window(dialogs, positions);
+    Subsystems subsystems(window, store);
     window.resize(800, 600);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) {

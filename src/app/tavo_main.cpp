@@ -3,6 +3,7 @@
 #include "platform/widgetdialogs.h"
 #include "settings/positionsettings.h"
 #include "shell/mainwindow.h"
+#include "subsystems.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -33,6 +34,7 @@ int main(int argc, char *argv[])
     PositionSettings positions(store);
     WidgetDialogs dialogs;
     MainWindow window(dialogs, positions);
+    Subsystems subsystems(window, store);
     window.show();
     return app.exec();
 }

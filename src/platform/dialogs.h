@@ -36,4 +36,11 @@ public:
 
     // Lets the user choose printer and copies; false when cancelled.
     virtual bool choosePrinter(QWidget *parent, QPrinter &printer) = 0;
+
+    // 保存 / 保存しない / キャンセル: Yes, No or Cancel; 保存 the default.
+    virtual Answer askToSave(QWidget *parent, const QString &text) = 0;
+    // A warning whose long part (a list of files, say) is shown in a
+    // scrollable detail the user can copy from, so the box fits the screen.
+    virtual void warningWithDetails(QWidget *parent, const QString &text,
+                                    const QString &details) = 0;
 };

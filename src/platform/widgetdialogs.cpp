@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 namespace {
 
@@ -81,4 +82,27 @@ bool WidgetDialogs::choosePrinter(QWidget *parent, QPrinter &printer)
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     return dialog.exec() == QDialog::Accepted;
+}
+
+Dialogs::Answer WidgetDialogs::askToSave(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, appTitle(), text, QMessageBox::NoButton, parent);
+    QPushButton *save = box.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole);
+    QPushButton *discard =
+        box.addButton(QStringLiteral("保存しない"), QMessageBox::DestructiveRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save) {
+        return Answer::Yes;
+    }
+    return box.clickedButton() == discard ? Answer::No : Answer::Cancel;
+}
+
+void WidgetDialogs::warningWithDetails(QWidget *parent, const QString &text, const QString &details)
+{
+    QMessageBox box(QMessageBox::Warning, appTitle(), text, QMessageBox::Ok, parent);
+    box.setDetailedText(details);
+    box.exec();
 }

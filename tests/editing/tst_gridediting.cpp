@@ -1,3 +1,4 @@
+#include "app/subsystems.h"
 #include "editing/celleditordelegate.h"
 #include "editing/grideditor.h"
 #include "settings/positionsettings.h"
@@ -67,6 +68,7 @@ private:
         PositionSettings positions{store};
         ScriptedDialogs dialogs;
         MainWindow window{dialogs, positions};
+        Subsystems subsystems{window, store};
         GridEditor *editor = nullptr;
     };
 };
@@ -345,8 +347,10 @@ void TestGridEditing::popupMenu()
     QVERIFY(shown);
     QCOMPARE(fixture.cell(1, 0), QString("M"));
     const QList<QAction *> items = shown->actions();
-    QCOMPARE(items.size(), 2);
+    QCOMPARE(items.size(), 5);
     QCOMPARE(items[0]->text(), QString("１行削除 &D"));
+    QCOMPARE(items[3], fixture.window.menuActions().undo);
+    QCOMPARE(items[4], fixture.window.menuActions().redo);
     QCOMPARE(items[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
     QCOMPARE(items[1]->text(), QString("ｿｰﾄ"));
     QStringList sortEntries;

@@ -1,3 +1,4 @@
+#include "app/subsystems.h"
 #include "drawingbuilder.h"
 #include "extract/dropcontroller.h"
 #include "platform/codepage.h"
@@ -28,6 +29,7 @@ private Q_SLOTS:
     void dropOnTheTable();
     void dropWithoutFilesIsIgnored();
     void directoryEndsTheDrop();
+    void unreadableFilesGetNoRowAndAreListed_data();
     void unreadableFilesGetNoRowAndAreListed();
     void confirmedPositionsAreUsedByTheNextDrop();
 
@@ -81,6 +83,7 @@ private:
         PositionSettings positions{store};
         ScriptedDialogs dialogs;
         MainWindow window{dialogs, positions};
+        Subsystems subsystems{window, store};
     };
 };
 
@@ -123,16 +126,38 @@ void TestDrop::directoryEndsTheDrop()
     QCOMPARE(fixture.window.statusMessage(), QString());
 }
 
+void TestDrop::unreadableFilesGetNoRowAndAreListed_data()
+{
+    QTest::addColumn<int>("missing");
+    QTest::addColumn<bool>("withDetails");
+    QTest::newRow("one") << 1 << false;
+    QTest::newRow("five fit in the message") << 5 << false;
+    // Hundreds once made a box taller than the screen, its OK button out of reach.
+    QTest::newRow("three hundred: the first few, the rest in the detail") << 300 << true;
+}
+
 void TestDrop::unreadableFilesGetNoRowAndAreListed()
 {
+    QFETCH(int, missing);
+    QFETCH(bool, withDetails);
     Fixture fixture;
-    const QString missing = fixture.dir.filePath("missing.mi");
-    fixture.drop({fixture.drawing("1.mi", "A-1", ""), missing});
+    QStringList paths{fixture.drawing("1.mi", "A-1", "")};
+    for (int i = 0; i < missing; ++i) {
+        paths.append(fixture.dir.filePath(QStringLiteral("missing%1.mi").arg(i)));
+    }
+    fixture.drop(paths);
     QCOMPARE(fixture.column(0), QStringList{"A-1"});
     QCOMPARE(fixture.window.statusMessage(), QString(" 1 個のﾃﾞｰﾀを取得"));
     QCOMPARE(fixture.dialogs.kinds(), QStringList{"warning"});
-    QVERIFY(fixture.dialogs.shown.first().text.contains("missing.mi"));
-    QVERIFY(fixture.dialogs.shown.first().text.contains("見つかりません"));
+    const QString text = fixture.dialogs.shown.first().text;
+    QVERIFY(text.contains(QStringLiteral("次の %1 個のファイル").arg(missing)));
+    QVERIFY(text.contains("missing0.mi"));
+    QVERIFY(text.contains("見つかりません"));
+    QVERIFY(text.count('\n') <= 10);
+    QCOMPARE(fixture.dialogs.details.size(), withDetails ? 1 : 0);
+    if (withDetails) {
+        QCOMPARE(fixture.dialogs.details.first().count("見つかりません"), missing);
+    }
 }
 
 void TestDrop::confirmedPositionsAreUsedByTheNextDrop()

@@ -1,3 +1,4 @@
+#include "app/subsystems.h"
 #include "print/printcommand.h"
 #include "print/printoutf.h"
 #include "settings/positionsettings.h"
@@ -46,6 +47,7 @@ private:
         PositionSettings positions{store};
         ScriptedDialogs dialogs;
         MainWindow window{dialogs, positions};
+        Subsystems subsystems{window, store};
     };
 };
 
