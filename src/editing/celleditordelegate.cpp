@@ -9,14 +9,6 @@
 
 #include <limits>
 
-namespace {
-
-// Set once the editor holds the cell's text, so that a later change of the
-// table does not overwrite what the user is typing.
-constexpr char filledProperty[] = "tavoFilled";
-
-} // namespace
-
 CellEditorDelegate::CellEditorDelegate(TableHistory &history, QObject *parent)
     : QStyledItemDelegate(parent), m_history(history)
 {}
@@ -58,10 +50,6 @@ QWidget *CellEditorDelegate::createEditor(QWidget *parent, const QStyleOptionVie
 
 void CellEditorDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
 {
-    if (editor->property(filledProperty).toBool()) {
-        return;
-    }
-    editor->setProperty(filledProperty, true);
     static_cast<QLineEdit *>(editor)->setText(index.data(Qt::EditRole).toString());
 }
 
