@@ -70,8 +70,11 @@ void TestPositionsWindow::positionValue_data()
                                              << "inf" << false << 0.0;
     QTest::newRow("nan is no position") << "ja_JP"
                                         << "nan" << false << 0.0;
+    // Typed with the input method still on.
     QTest::newRow("full-width digits") << "ja_JP"
-                                       << "１２" << false << 0.0;
+                                       << "２５０" << true << 250.0;
+    QTest::newRow("full-width minus and point") << "ja_JP"
+                                                << "－１２．５" << true << -12.5;
 }
 
 void TestPositionsWindow::positionValue()
