@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTableView>
@@ -26,6 +27,7 @@ class TestDrop : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void dropOnTheTable_data();
     void dropOnTheTable();
     void dropWithoutFilesIsIgnored();
     void directoryEndsTheDrop();
@@ -53,7 +55,7 @@ private:
                        textBlock("100", "20", CodePage::encode(partName).bytes));
             return path;
         }
-        void drop(const QStringList &paths)
+        void drop(const QStringList &paths, bool onTheHeader = false)
         {
             QMimeData data;
             QList<QUrl> urls;
@@ -61,7 +63,8 @@ private:
                 urls.append(QUrl::fromLocalFile(path));
             }
             data.setUrls(urls);
-            QWidget *viewport = window.grid()->viewport();
+            QWidget *viewport = onTheHeader ? window.grid()->horizontalHeader()->viewport()
+                                            : window.grid()->viewport();
             const QPoint at = viewport->rect().center();
             QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
             QCoreApplication::sendEvent(viewport, &enter);
@@ -87,13 +90,22 @@ private:
     };
 };
 
+void TestDrop::dropOnTheTable_data()
+{
+    QTest::addColumn<bool>("onTheHeader");
+    QTest::newRow("on the cells") << false;
+    QTest::newRow("on the header row") << true;
+}
+
 void TestDrop::dropOnTheTable()
 {
+    QFETCH(bool, onTheHeader);
     Fixture fixture;
     fixture.window.show();
     fixture.window.table().setDataRows({{"B-1", "old row"}});
     fixture.drop({fixture.drawing("c.mi", "A-10", "シャフト"),
-                  fixture.drawing("a.mi", "A-2", "カバー"), fixture.drawing("b.mi", "", "")});
+                  fixture.drawing("a.mi", "A-2", "カバー"), fixture.drawing("b.mi", "", "")},
+                 onTheHeader);
     QCOMPARE(fixture.column(0), (QStringList{"", "A-2", "A-10", "B-1"}));
     QCOMPARE(fixture.column(1), (QStringList{"", "カバー", "シャフト", "old row"}));
     QCOMPARE(fixture.window.statusMessage(), QString(" 4 個のﾃﾞｰﾀを取得"));

@@ -1,3 +1,5 @@
+#include "app/subsystems.h"
+#include "listfile/listfilecommands.h"
 #include "settings/positionsettings.h"
 #include "shell/mainwindow.h"
 #include "shell/tablemodel.h"
@@ -21,6 +23,7 @@ private Q_SLOTS:
     void columnsFollowTheWindowWidth();
     void closingStoresThePositions();
     void closingWithAnUnwritableStoreTellsTheUser();
+    void placeAndLastFileAreKeptBetweenRuns();
 };
 
 void TestMainWindow::startsEmptyWithHeadersAndPositions()
@@ -157,6 +160,29 @@ void TestMainWindow::closingWithAnUnwritableStoreTellsTheUser()
     window.close();
     QCOMPARE(dialogs.kinds(), QStringList{"warning"});
     QVERIFY(dialogs.shown.first().text.contains("保存できませんでした"));
+}
+
+void TestMainWindow::placeAndLastFileAreKeptBetweenRuns()
+{
+    MemoryStore store;
+    PositionSettings positions(store);
+    ScriptedDialogs dialogs;
+    QRect placed;
+    {
+        MainWindow window(dialogs, positions);
+        Subsystems subsystems(window, store);
+        window.setGeometry(40, 50, 610, 420);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        placed = window.geometry();
+        subsystems.listFiles->setLastName("/lists/部品表.txt");
+        QVERIFY(window.close());
+    }
+    MainWindow window(dialogs, positions);
+    Subsystems subsystems(window, store);
+    QCOMPARE(window.geometry().size(), placed.size());
+    QCOMPARE(subsystems.listFiles->lastName(), QString("/lists/部品表.txt"));
+    QCOMPARE(window.table().Rows(), qsizetype(1)); // the table itself is never kept
 }
 
 QTEST_MAIN(TestMainWindow)
