@@ -2,6 +2,7 @@
 // painting it, jumping to the end, sorting, emptying a selection, deleting
 // rows and New, each followed by the repaint the user would wait for, and
 // the longest time the event loop was blocked meanwhile.
+#include "app/subsystems.h"
 #include "editing/grideditor.h"
 #include "extract/drawingbuilder.h"
 #include "extract/dropcontroller.h"
@@ -11,6 +12,7 @@
 #include "support/memorystore.h"
 #include "support/scripteddialogs.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QItemSelectionModel>
@@ -67,6 +69,7 @@ int main(int argc, char *argv[])
     PositionSettings positions(store);
     ScriptedDialogs dialogs; // New's question is answered Yes below
     MainWindow window(dialogs, positions);
+    Subsystems subsystems(window, store);
     window.resize(800, 600);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) {
@@ -127,6 +130,10 @@ int main(int argc, char *argv[])
     QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
     QCoreApplication::sendEvent(grid, &del);
     report("Delete on every cell", timer, grid);
+    window.menuActions().undo->trigger();
+    report("undo that Delete", timer, grid);
+    window.menuActions().undo->trigger();
+    report("undo the sort by column 4", timer, grid);
 
     window.table().setDataRows(data);
     timer.restart();
@@ -136,12 +143,41 @@ int main(int argc, char *argv[])
     }
     report("delete the first row, 100 times", timer, grid);
 
-    dialogs.answers.append(Dialogs::Answer::Yes);
+    dialogs.saveAnswers.append(Dialogs::Answer::No); // the table has unsaved changes
     editor->MnuNew();
     report("New", timer, grid);
     if (window.table().Rows() != 1) {
         std::fprintf(stderr, "New left %lld rows\n", static_cast<long long>(window.table().Rows()));
         return 1;
+    }
+
+    // Opening a saved list of all those rows, the way the user does.
+    {
+        const QString list = folder.filePath(QStringLiteral("list.txt"));
+        QFile file(list);
+        QByteArray bytes;
+        for (const QStringList &row : data) {
+            bytes += row.join(QLatin1Char(',')).toUtf8() + "\r\n";
+        }
+        if (!file.open(QIODevice::WriteOnly) || file.write("\xEF\xBB\xBF" + bytes) < 0) {
+            std::fprintf(stderr, "cannot write the list\n");
+            return 1;
+        }
+        file.close();
+        dialogs.fileNames.append(list);
+        timer.restart();
+        window.menuActions().open->trigger();
+        report("open a saved list of all rows", timer, grid);
+        if (window.table().Rows() != rows + 1) {
+            std::fprintf(stderr, "Open read %lld rows\n",
+                         static_cast<long long>(window.table().Rows() - 1));
+            return 1;
+        }
+        editor->MnuSort1(1);
+        report("sort the opened list by column 1", timer, grid);
+        window.menuActions().undo->trigger();
+        window.menuActions().undo->trigger();
+        report("undo the sort and the open", timer, grid);
     }
 
     // Responsiveness: the longest gap between timer ticks while sorting again.

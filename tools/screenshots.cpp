@@ -1,3 +1,4 @@
+#include "app/subsystems.h"
 // Takes the README's pictures from the real windows: run under xvfb-run,
 // writes PNG files of the whole screen into the folder given as argument.
 #include "editing/grideditor.h"
@@ -51,6 +52,7 @@ int main(int argc, char *argv[])
     PositionSettings positions(store);
     WidgetDialogs dialogs;
     MainWindow window(dialogs, positions);
+    Subsystems subsystems(window, store);
     window.move(20, 20);
     window.resize(720, 360);
     window.show();

@@ -4,6 +4,7 @@
 #include "print/printdialogtranslator.h"
 #include "settings/positionsettings.h"
 #include "shell/mainwindow.h"
+#include "subsystems.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -36,6 +37,7 @@ int main(int argc, char *argv[])
     PositionSettings positions(store);
     WidgetDialogs dialogs;
     MainWindow window(dialogs, positions);
+    Subsystems subsystems(window, store);
     window.show();
     return app.exec();
 }

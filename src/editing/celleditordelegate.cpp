@@ -1,21 +1,28 @@
 #include "celleditordelegate.h"
 
+#include "shell/tablehistory.h"
+#include "shell/tablemodel.h"
+
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 
 #include <limits>
 
-void CellEditorDelegate::prepare(const QString &text, int caret)
+CellEditorDelegate::CellEditorDelegate(TableHistory &history, QObject *parent)
+    : QStyledItemDelegate(parent), m_history(history)
+{}
+
+QLineEdit *CellEditorDelegate::openEditor() const
 {
-    m_text = text;
-    m_caret = caret;
-    m_prepared = true;
+    // A closed editor is hidden at once and deleted later.
+    QLineEdit *editor = m_editor.data();
+    return editor && !editor->isHidden() ? editor : nullptr;
 }
 
 void CellEditorDelegate::commitOpenEditor()
 {
-    if (QLineEdit *editor = m_editor.data()) {
+    if (QLineEdit *editor = openEditor()) {
         Q_EMIT commitData(editor);
         Q_EMIT closeEditor(editor, QAbstractItemDelegate::NoHint);
     }
@@ -23,7 +30,7 @@ void CellEditorDelegate::commitOpenEditor()
 
 void CellEditorDelegate::discardOpenEditor()
 {
-    if (QLineEdit *editor = m_editor.data()) {
+    if (QLineEdit *editor = openEditor()) {
         Q_EMIT closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
     }
 }
@@ -41,23 +48,16 @@ QWidget *CellEditorDelegate::createEditor(QWidget *parent, const QStyleOptionVie
     return editor;
 }
 
-void CellEditorDelegate::setEditorData(QWidget *editor, const QModelIndex &) const
+void CellEditorDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
 {
-    // Only the opening fills the editor: a later change of the table must not
-    // overwrite what the user is typing.
-    if (!m_prepared) {
-        return;
-    }
-    m_prepared = false;
-    auto *lineEdit = static_cast<QLineEdit *>(editor);
-    lineEdit->setText(m_text);
-    lineEdit->setCursorPosition(std::min(m_caret, int(m_text.size())));
+    static_cast<QLineEdit *>(editor)->setText(index.data(Qt::EditRole).toString());
 }
 
-void CellEditorDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
+void CellEditorDelegate::setModelData(QWidget *editor, QAbstractItemModel *,
                                       const QModelIndex &index) const
 {
-    model->setData(index, static_cast<QLineEdit *>(editor)->text(), Qt::EditRole);
+    m_history.setText(TableModel::gridRow(index.row()), index.column(),
+                      static_cast<QLineEdit *>(editor)->text());
 }
 
 void CellEditorDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
@@ -66,22 +66,42 @@ void CellEditorDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptio
     editor->setGeometry(option.rect);
 }
 
+void CellEditorDelegate::destroyEditor(QWidget *editor, const QModelIndex &index) const
+{
+    if (editor == m_editor.data()) {
+        m_editor.clear();
+    }
+    QStyledItemDelegate::destroyEditor(editor, index);
+}
+
 bool CellEditorDelegate::eventFilter(QObject *object, QEvent *event)
 {
     auto *editor = qobject_cast<QLineEdit *>(object);
-    if (editor && event->type() == QEvent::FocusOut) {
+    if (!editor) {
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+    if (event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         // Another window or application took the focus: the edit stays open.
         if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) {
             return false;
         }
     }
-    if (editor && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
-            // Leaving the editor stores the text; no editor opens on the next cell.
-            commitOpenEditor();
+    if (event->type() == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent *>(event)->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            // Stores the text; the key ends here, so no editor opens on the next cell.
+            Q_EMIT commitData(editor);
+            Q_EMIT closeEditor(editor, QAbstractItemDelegate::NoHint);
             return true;
+        case Qt::Key_Escape:
+            Q_EMIT closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+            return true;
+        default:
+            break;
         }
     }
     return QStyledItemDelegate::eventFilter(object, event);

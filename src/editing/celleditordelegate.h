@@ -4,22 +4,22 @@
 #include <QPointer>
 #include <QStyledItemDelegate>
 
+class TableHistory;
+
 // The in-cell editor: a frameless line editor lying exactly over the cell, in
-// the grid's font. What it starts with (a typed character, or the cell's
-// text with the caret at the end) is set by the caller before each opening.
-// It stays open when the user switches to another window or application,
-// and stores its text only into the cell it was opened on.
+// the grid's font, filled with the cell's text when it opens. What the user
+// typed goes into the table as one step of its history. Enter and Tab store
+// the text, Escape keeps the cell as it was; the edit stays open when the
+// user switches to another window or application.
 class CellEditorDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
 
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    CellEditorDelegate(TableHistory &history, QObject *parent = nullptr);
 
-    // For the next opening: the editor's text and the caret position.
-    void prepare(const QString &text, int caret);
-
-    QLineEdit *openEditor() const { return m_editor.data(); }
+    // The editor the view has open, or null.
+    QLineEdit *openEditor() const;
     // Stores the open editor's text in its cell and closes it.
     void commitOpenEditor();
     // Closes the open editor and keeps the cell as it was.
@@ -32,13 +32,12 @@ public:
                       const QModelIndex &index) const override;
     void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
                               const QModelIndex &index) const override;
+    void destroyEditor(QWidget *editor, const QModelIndex &index) const override;
 
 protected:
     bool eventFilter(QObject *object, QEvent *event) override;
 
 private:
-    QString m_text;
-    int m_caret = 0;
-    mutable bool m_prepared = false;
+    TableHistory &m_history;
     mutable QPointer<QLineEdit> m_editor;
 };

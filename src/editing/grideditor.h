@@ -13,6 +13,9 @@ class QPoint;
 
 // Editing the table by hand: the in-cell editor, the Delete key, the table's
 // pop-up menu (delete the current row, sort by a column) and File > New.
+// Typing a character or composing with an input method on the grid replaces
+// the cell's text; the view keeps the keyboard focus until the input method
+// commits, so that no composition is cut short by a focus change.
 class GridEditor : public QObject
 {
     Q_OBJECT
@@ -45,7 +48,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void open(const QString &text, int caret);
+    // Opens the editor on the current cell with the cell's text, or with
+    // `replacement` when given; the caret at `caret` (clamped to the text).
+    void open(const QString *replacement, int caret);
     void showPopup(const QPoint &globalPosition);
 
     MainWindow &m_window;

@@ -3,6 +3,7 @@
 #include "platform/dialogs.h"
 #include "settings/positionsettings.h"
 #include "shell/mainwindow.h"
+#include "shell/tablehistory.h"
 #include "shell/tablemodel.h"
 #include "titleextractor.h"
 
@@ -10,6 +11,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QTableView>
@@ -39,6 +41,11 @@ DropController::DropController(MainWindow &window) : QObject(&window), m_window(
     window.grid()->setAcceptDrops(true);
     window.grid()->viewport()->setAcceptDrops(true);
     window.grid()->viewport()->installEventFilter(this);
+    // The header row takes drops like the cells.
+    QHeaderView *header = window.grid()->horizontalHeader();
+    header->setAcceptDrops(true);
+    header->viewport()->setAcceptDrops(true);
+    header->viewport()->installEventFilter(this);
 }
 
 bool DropController::eventFilter(QObject *watched, QEvent *event)
@@ -75,13 +82,26 @@ void DropController::dropFiles(const QStringList &paths)
     TableModel &table = m_window.table();
     const TitleExtractor extractor(m_window.positions().XYPos);
     QStringList problems;
+    TableHistory &history = m_window.history();
+    history.beginWholeChange();
     auto reportProblems = [&] {
-        if (!problems.isEmpty()) {
-            m_window.dialogs().warning(
-                &m_window,
-                QStringLiteral("次のファイルは読み込めなかったため、行を追加していません。\n\n") +
-                    problems.join(QLatin1Char('\n')));
+        history.finishWholeChange(QStringLiteral("ドロップ"));
+        if (problems.isEmpty()) {
+            return;
         }
+        // A long list goes to the scrollable detail, so the box fits the screen.
+        constexpr qsizetype shown = 5;
+        QString text = QStringLiteral("次の %1 個のファイルは読み込めなかったため、"
+                                      "行を追加していません。\n\n")
+                           .arg(problems.size()) +
+                       problems.first(std::min(shown, problems.size())).join(QLatin1Char('\n'));
+        if (problems.size() <= shown) {
+            m_window.dialogs().warning(&m_window, text);
+            return;
+        }
+        text += QStringLiteral("\n…ほか %1 個（すべての一覧は「詳細」にあります）")
+                    .arg(problems.size() - shown);
+        m_window.dialogs().warningWithDetails(&m_window, text, problems.join(QLatin1Char('\n')));
     };
 
     QProgressDialog progress(QStringLiteral("図面ファイルを読み込んでいます…"),

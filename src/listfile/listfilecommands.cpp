@@ -3,6 +3,7 @@
 #include "partslistfile.h"
 #include "platform/dialogs.h"
 #include "shell/mainwindow.h"
+#include "shell/tablehistory.h"
 #include "shell/tablemodel.h"
 
 #include <QAction>
@@ -33,14 +34,15 @@ ListFileCommands::ListFileCommands(MainWindow &window) : QObject(&window), m_win
 {
     connect(window.menuActions().save, &QAction::triggered, this, &ListFileCommands::save);
     connect(window.menuActions().open, &QAction::triggered, this, &ListFileCommands::open);
+    window.setSaveHandler([this] { return save(); });
 }
 
-void ListFileCommands::save()
+bool ListFileCommands::save()
 {
     m_window.commitOpenEdit();
     const QString path = m_window.dialogs().saveFileName(&m_window, fileRequest(m_lastName));
     if (path.isEmpty()) {
-        return;
+        return false;
     }
     m_lastName = path;
 
@@ -60,7 +62,7 @@ void ListFileCommands::save()
                 "「いいえ」を選ぶと保存しません。")
                 .arg(PartsListWriter::describe(encoded.unencodable));
         if (m_window.dialogs().question(&m_window, question) != Dialogs::Answer::Yes) {
-            return;
+            return false;
         }
     }
 
@@ -73,12 +75,18 @@ void ListFileCommands::save()
             text += QStringLiteral("\nもとのファイルは変わっていません。");
         }
         m_window.dialogs().warning(&m_window, text);
+        return false;
     }
+    m_window.history().markSaved();
+    m_window.setCurrentFile(path);
+    return true;
 }
 
 void ListFileCommands::open()
 {
-    m_window.commitOpenEdit();
+    if (!m_window.maybeSaveChanges()) {
+        return;
+    }
     const QString path = m_window.dialogs().openFileName(&m_window, fileRequest(m_lastName));
     if (path.isEmpty()) {
         return;
@@ -95,8 +103,13 @@ void ListFileCommands::open()
     }
 
     TableModel &table = m_window.table();
+    TableHistory &history = m_window.history();
+    history.beginWholeChange();
     table.setDataRows(result.rows);
     m_window.SetupGridColumns();
+    history.finishWholeChange(QStringLiteral("開く"));
+    history.markSaved();
+    m_window.setCurrentFile(path);
     m_window.FitColumnWidths();
     m_window.StatubarMessg(table.Rows() - 1);
     if (result.truncation) {

@@ -40,4 +40,11 @@ public:
     // print range starts. The choice is left in `printer`. NoPrinter, with no
     // dialog shown, when the system has no printer installed.
     virtual PrinterChoice choosePrintPages(QWidget *parent, QPrinter &printer, int lastPage) = 0;
+
+    // 保存 / 保存しない / キャンセル: Yes, No or Cancel; 保存 the default.
+    virtual Answer askToSave(QWidget *parent, const QString &text) = 0;
+    // A warning whose long part (a list of files, say) is shown in a
+    // scrollable detail the user can copy from, so the box fits the screen.
+    virtual void warningWithDetails(QWidget *parent, const QString &text,
+                                    const QString &details) = 0;
 };

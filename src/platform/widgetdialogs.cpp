@@ -12,6 +12,7 @@
 #include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QPushButton>
 
 namespace {
 
@@ -123,4 +124,27 @@ Dialogs::PrinterChoice WidgetDialogs::choosePrintPages(QWidget *parent, QPrinter
     }
 #endif
     return PrinterChoice::Print;
+}
+
+Dialogs::Answer WidgetDialogs::askToSave(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, appTitle(), text, QMessageBox::NoButton, parent);
+    QPushButton *save = box.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole);
+    QPushButton *discard =
+        box.addButton(QStringLiteral("保存しない"), QMessageBox::DestructiveRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save) {
+        return Answer::Yes;
+    }
+    return box.clickedButton() == discard ? Answer::No : Answer::Cancel;
+}
+
+void WidgetDialogs::warningWithDetails(QWidget *parent, const QString &text, const QString &details)
+{
+    QMessageBox box(QMessageBox::Warning, appTitle(), text, QMessageBox::Ok, parent);
+    box.setDetailedText(details);
+    box.exec();
 }

@@ -12,4 +12,6 @@ public:
     QString openFileName(QWidget *parent, const FileRequest &request) override;
     QString saveFileName(QWidget *parent, const FileRequest &request) override;
     PrinterChoice choosePrintPages(QWidget *parent, QPrinter &printer, int lastPage) override;
+    Answer askToSave(QWidget *parent, const QString &text) override;
+    void warningWithDetails(QWidget *parent, const QString &text, const QString &details) override;
 };

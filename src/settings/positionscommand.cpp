@@ -4,6 +4,10 @@
 #include "shell/mainwindow.h"
 
 #include <QAction>
+#include <QMenuBar>
+#include <QScreen>
+
+#include <algorithm>
 
 PositionsCommand::PositionsCommand(MainWindow &window) : QObject(&window), m_main(window)
 {
@@ -19,7 +23,24 @@ void PositionsCommand::open()
     } else {
         m_window->reload();
     }
-    m_window->move(m_main.frameGeometry().topLeft());
+    // Beside the main window, so its menu bar stays in reach; inside the screen.
+    const QRect main = m_main.frameGeometry();
+    QPoint at(main.right() + 1, main.top());
+    if (const QScreen *screen = m_main.screen()) {
+        const QRect available = screen->availableGeometry();
+        const QSize size = m_window->frameGeometry().size();
+        if (at.x() + size.width() > available.right()) {
+            at.setX(main.left() - size.width());
+        }
+        if (at.x() < available.left()) {
+            // No room on either side: below the menu bar, over the table.
+            at.setX(std::max(available.left(), main.left()));
+            at.setY(m_main.geometry().top() + m_main.menuBar()->height());
+        }
+        at.setY(std::clamp(at.y(), available.top(),
+                           std::max(available.top(), available.bottom() - size.height())));
+    }
+    m_window->move(at);
     m_window->show();
     m_window->raise();
     m_window->activateWindow();

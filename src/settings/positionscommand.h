@@ -6,8 +6,8 @@
 class MainWindow;
 class PositionsWindow;
 
-// "ｾｯﾄ1" in the settings menu: opens the positions window over the main
-// window's top-left corner, or refills and moves it when it is open.
+// "ｾｯﾄ1" in the settings menu: opens the positions window beside the main
+// window, or refills and moves it when it is open.
 class PositionsCommand : public QObject
 {
     Q_OBJECT

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 
@@ -26,9 +27,9 @@ QRect twipsRect(int left, int top, int width, int height)
             Twips::toPixels(height)};
 }
 
-// Frame positions in two rows of three, in column order.
-constexpr std::array<std::array<int, 2>, 6> framePositions = {
-    {{120, 240}, {1440, 240}, {2760, 240}, {120, 1320}, {1440, 1320}, {2760, 1320}}};
+// Frames stand in two rows of three, in column order, this far apart.
+constexpr int frameGap = 105;
+constexpr std::array<int, 2> frameTops = {240, 1320};
 
 // The first local file of a drop, empty when it carries none.
 QString droppedPath(const QMimeData *data)
@@ -50,22 +51,29 @@ PositionsWindow::PositionsWindow(PositionSettings &positions, Dialogs &dialogs)
 {
     setWindowTitle(QStringLiteral("設定1"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(Twips::toPixels(4065), Twips::toPixels(2790));
+    // Fields wide enough for the longest position anyone types, in this font.
+    const int fieldWidth = std::max(
+        615,
+        int(Twips::fromPixels(
+            QLineEdit().fontMetrics().horizontalAdvance(QStringLiteral("−12345.678901")) + 12)));
+    const int frameWidth = 480 + fieldWidth + 120;
+    const int windowWidth = 120 + 3 * frameWidth + 2 * frameGap + 90;
+    setFixedSize(Twips::toPixels(windowWidth), Twips::toPixels(2790));
     setAcceptDrops(true);
 
     auto *hint = new QLabel(QStringLiteral("★各位置を調べて入力して下さい。★"), this);
     hint->setGeometry(twipsRect(0, 0, 3015, 255));
 
     auto *setButton = new QPushButton(QStringLiteral("ｾｯﾄ"), this);
-    setButton->setGeometry(twipsRect(3360, 0, 615, 300));
+    setButton->setGeometry(twipsRect(windowWidth - 705, 0, 615, 300));
     setButton->setAutoDefault(false);
     setButton->setDefault(false);
     connect(setButton, &QPushButton::clicked, this, &PositionsWindow::confirm);
 
     for (int field = 0; field < ColumnLayout::Count; ++field) {
         auto *frame = new QGroupBox(ColumnLayout::title(field), this);
-        frame->setGeometry(
-            twipsRect(framePositions[field][0], framePositions[field][1], 1215, 975));
+        frame->setGeometry(twipsRect(120 + (field % 3) * (frameWidth + frameGap),
+                                     frameTops[std::size_t(field / 3)], frameWidth, 975));
         const int labelYTop = field == ColumnLayout::SurfaceTreatment ? 600 : 615;
         for (int axis = 0; axis < 2; ++axis) {
             const int entry = 2 * field + axis;
@@ -73,7 +81,7 @@ PositionsWindow::PositionsWindow(PositionSettings &positions, Dialogs &dialogs)
                 new QLabel(axis == 0 ? QStringLiteral("X =") : QStringLiteral("Y ="), frame);
             label->setGeometry(twipsRect(120, axis == 0 ? 285 : labelYTop, 255, 180));
             auto *edit = new QLineEdit(frame);
-            edit->setGeometry(twipsRect(480, axis == 0 ? 240 : 600, 615, 270));
+            edit->setGeometry(twipsRect(480, axis == 0 ? 240 : 600, fieldWidth, 270));
             edit->setObjectName(QStringLiteral("Text1_%1").arg(entry));
             // A drawing dropped on a box opens it instead of typing its path.
             edit->setAcceptDrops(false);
@@ -85,7 +93,7 @@ PositionsWindow::PositionsWindow(PositionSettings &positions, Dialogs &dialogs)
         }
     }
     auto *drawingButton = new QPushButton(QStringLiteral("図面から選ぶ…"), this);
-    drawingButton->setGeometry(twipsRect(2160, 2370, 1815, 330));
+    drawingButton->setGeometry(twipsRect(windowWidth - 1905, 2370, 1815, 330));
     drawingButton->setAutoDefault(false);
     drawingButton->setToolTip(QStringLiteral("図面の文字を表示し、クリックで位置を入れます。"
                                              "図面ファイルをこのウィンドウに落としても開きます。"));

@@ -92,7 +92,13 @@ std::optional<double> parseWhole(const QString &text)
     }
     char ascii[maxLength];
     for (qsizetype i = 0; i < trimmed.size(); ++i) {
-        const char16_t c = trimmed[i].unicode();
+        char16_t c = trimmed[i].unicode();
+        // Typed with the input method still on: full-width digits and signs.
+        if (c >= u'\uFF01' && c <= u'\uFF5E') {
+            c = char16_t(c - 0xFEE0);
+        } else if (c == u'\u2212') { // the minus sign
+            c = u'-';
+        }
         if (c > 0x7f) {
             return std::nullopt;
         }

@@ -1,28 +1,28 @@
 #include "mainwindow.h"
 
 #include "columnlayout.h"
-#include "editing/grideditor.h"
-#include "extract/dropcontroller.h"
-#include "listfile/listfilecommands.h"
 #include "platform/apptitle.h"
-#include "print/printcommand.h"
 #include "platform/dialogs.h"
-#include "settings/positionscommand.h"
 #include "settings/positionsettings.h"
 #include "statustext.h"
+#include "tablehistory.h"
 #include "tablemodel.h"
 #include "twips.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
+#include <QToolTip>
+#include <QUndoStack>
 
 namespace {
 
@@ -38,7 +38,7 @@ QString readmeText()
                "エクスプローラーなどから図面ファイルを表にドラッグ＆ドロップすると、"
                "図面ごとに1行、表題（図番・品名・材料・表面処理・個数・備考）を取り込みます。\n\n"
                "各表題の位置は「設定」→「ｾｯﾄ1」で入力します。位置から ±5 "
-               "以内にある文字が取り込まれます。\n\n"
+               "未満にある文字が取り込まれます。\n\n"
                "セルは文字を入力するかダブルクリックで編集できます。右クリックで行削除と並べ替え。"
                "\n"
                "「ﾌｧｲﾙ」で部品表ファイルの保存と読み込み、「印刷」で部品表を印刷します。")
@@ -47,11 +47,18 @@ QString readmeText()
 
 } // namespace
 
+QString MainWindow::dropHint()
+{
+    return QStringLiteral("ｴｸｽﾌﾟﾛｰﾗｰより=≪図面ﾌｧｲﾙ≫=をﾄﾞﾗｯｸﾞ&ﾄﾞﾛｯﾌﾟ");
+}
+
 MainWindow::MainWindow(Dialogs &dialogs, PositionSettings &positions, QWidget *parent)
     : QMainWindow(parent), m_dialogs(dialogs), m_positions(positions),
-      m_table(new TableModel(this)), m_grid(new QTableView(this))
+      m_table(new TableModel(this)), m_history(new TableHistory(*m_table, this)),
+      m_grid(new QTableView(this))
 {
-    setWindowTitle(appTitle());
+    setCurrentFile(QString());
+    connect(m_history, &TableHistory::modifiedChanged, this, &QWidget::setWindowModified);
 
     m_grid->setModel(m_table);
     QFont gridFont;
@@ -77,15 +84,11 @@ MainWindow::MainWindow(Dialogs &dialogs, PositionSettings &positions, QWidget *p
     palette.setColor(QPalette::Base, Qt::white);
     m_grid->setPalette(palette);
     m_grid->installEventFilter(this);
+    m_grid->viewport()->installEventFilter(this);
     setCentralWidget(m_grid);
 
     buildMenus();
     buildStatusBar();
-    new PositionsCommand(*this);
-    new DropController(*this);
-    new GridEditor(*this);
-    new PrintCommand(*this);
-    new ListFileCommands(*this);
 
     // Start-up: lay out the columns on the design width, load the positions,
     // keep only the header row.
@@ -94,7 +97,6 @@ MainWindow::MainWindow(Dialogs &dialogs, PositionSettings &positions, QWidget *p
     FitColumnWidths();
     m_positions.LoadPositionSettings();
     m_table->setRows(1);
-    m_grid->setToolTip(QStringLiteral("ｴｸｽﾌﾟﾛｰﾗｰより=≪図面ﾌｧｲﾙ≫=をﾄﾞﾗｯｸﾞ&ﾄﾞﾛｯﾌﾟ"));
 
     resize(Twips::toPixels(clientWidth),
            Twips::toPixels(clientHeight) + menuBar()->sizeHint().height());
@@ -118,6 +120,18 @@ void MainWindow::buildMenus()
     m_actions.open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     m_actions.save = file->addAction(QStringLiteral("保存 &S"));
     m_actions.save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    file->addSeparator();
+    m_actions.quit = file->addAction(QStringLiteral("終了 &X"));
+    m_actions.quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(m_actions.quit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu *edit = bar->addMenu(QStringLiteral("編集 &E"));
+    m_actions.undo = m_history->stack().createUndoAction(this, QStringLiteral("元に戻す"));
+    m_actions.undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_actions.redo = m_history->stack().createRedoAction(this, QStringLiteral("やり直し"));
+    m_actions.redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    edit->addAction(m_actions.undo);
+    edit->addAction(m_actions.redo);
 
     m_actions.print = bar->addAction(QStringLiteral("印刷 &O"));
     m_actions.readme = bar->addAction(QStringLiteral("Readme"));
@@ -199,21 +213,61 @@ void MainWindow::commitOpenEdit()
     }
 }
 
+void MainWindow::setCurrentFile(const QString &path)
+{
+    m_currentFile = path;
+    const QString name = path.isEmpty() ? QString() : QFileInfo(path).fileName();
+    setWindowTitle(name.isEmpty() ? appTitle() + QStringLiteral("[*]")
+                                  : name + QStringLiteral("[*] - ") + appTitle());
+}
+
+bool MainWindow::maybeSaveChanges()
+{
+    commitOpenEdit();
+    if (!m_history->isModified()) {
+        return true;
+    }
+    switch (m_dialogs.askToSave(this, QStringLiteral("変更を保存しますか？"))) {
+    case Dialogs::Answer::Yes:
+        return m_save && m_save();
+    case Dialogs::Answer::No:
+        return true;
+    case Dialogs::Answer::Cancel:
+        break;
+    }
+    return false;
+}
+
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_grid && event->type() == QEvent::Resize) {
         FitColumnWidths();
+    }
+    // The hint about dropping drawings belongs to the empty part of the table only.
+    if (watched == m_grid->viewport() && event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        if (m_grid->indexAt(help->pos()).isValid()) {
+            QToolTip::hideText();
+        } else {
+            QToolTip::showText(help->globalPos(), dropHint(), m_grid->viewport());
+        }
+        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    if (!maybeSaveChanges()) {
+        event->ignore();
+        return;
+    }
     if (!m_positions.SavePositionSettings()) {
         m_dialogs.warning(this, QStringLiteral("位置の設定を保存できませんでした。\n保存先: %1\n"
                                                "次回の起動時には前回保存された値が使われます。")
                                     .arg(m_positions.storeLocation()));
     }
+    Q_EMIT closing();
     event->accept();
     // The settings and preview windows have no owner; the program ends with this window.
     QCoreApplication::quit();

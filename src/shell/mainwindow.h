@@ -10,12 +10,13 @@ class QAction;
 class QLabel;
 class QTableView;
 class QTimer;
+class TableHistory;
 class TableModel;
 
 // The main window: the title table, its menus and the status bar. It owns
-// the table and offers the small operations every subsystem calls
-// (DataSet, StatubarMessg, SetupGridColumns, FitColumnWidths); the
-// subsystems attach themselves to its grid and menu actions.
+// the table and its history of changes and offers the small operations every
+// subsystem calls (DataSet, StatubarMessg, SetupGridColumns, FitColumnWidths);
+// the subsystems attach themselves to its grid and menu actions from outside.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -29,6 +30,9 @@ public:
         QAction *newTable = nullptr; // ﾌｧｲﾙ > 新規
         QAction *open = nullptr;     // ﾌｧｲﾙ > 開く
         QAction *save = nullptr;     // ﾌｧｲﾙ > 保存
+        QAction *quit = nullptr;     // ﾌｧｲﾙ > 終了
+        QAction *undo = nullptr;     // 編集 > 元に戻す
+        QAction *redo = nullptr;     // 編集 > やり直し
         QAction *print = nullptr;    // 印刷 (on the menu bar)
         QAction *readme = nullptr;   // Readme (on the menu bar)
     };
@@ -37,6 +41,7 @@ public:
     ~MainWindow() override;
 
     TableModel &table() const { return *m_table; }
+    TableHistory &history() const { return *m_history; }
     QTableView *grid() const { return m_grid; }
     Dialogs &dialogs() const { return m_dialogs; }
     PositionSettings &positions() const { return m_positions; }
@@ -44,6 +49,8 @@ public:
 
     // Sets cell (LineNo, DataNo) to GetData; cells outside the table are ignored.
     void DataSet(const QString &GetData, qsizetype LineNo, int DataNo);
+    // Shown over the empty part of the table.
+    static QString dropHint();
     // Status panel 1: " <count> 個のﾃﾞｰﾀを取得".
     void StatubarMessg(qint64 intnum);
     QString statusMessage() const;
@@ -54,6 +61,21 @@ public:
     // table (save, print) see what the user typed.
     void commitOpenEdit();
     void setCommitOpenEdit(std::function<void()> commit) { m_commitOpenEdit = std::move(commit); }
+
+    // The list file the table came from or was last saved to (empty for a
+    // new table); its name leads the caption.
+    void setCurrentFile(const QString &path);
+    QString currentFile() const { return m_currentFile; }
+    // Before the table is closed, replaced or emptied: when it has unsaved
+    // changes, asks whether to save them. False when the user cancelled or
+    // the save did not happen.
+    bool maybeSaveChanges();
+    // How "save" is done; returns false when nothing was saved.
+    void setSaveHandler(std::function<bool()> save) { m_save = std::move(save); }
+
+Q_SIGNALS:
+    // The window is closing for good (after any question was answered).
+    void closing();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -68,6 +90,7 @@ private:
     Dialogs &m_dialogs;
     PositionSettings &m_positions;
     TableModel *m_table = nullptr;
+    TableHistory *m_history = nullptr;
     QTableView *m_grid = nullptr;
     QLabel *m_message = nullptr;
     QLabel *m_time = nullptr;
@@ -75,4 +98,6 @@ private:
     QTimer *m_clock = nullptr;
     MenuActions m_actions;
     std::function<void()> m_commitOpenEdit;
+    std::function<bool()> m_save;
+    QString m_currentFile;
 };

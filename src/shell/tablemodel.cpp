@@ -123,13 +123,28 @@ void TableModel::Sort(int column)
     if (column < 0 || column >= Cols() || Rows() <= 2) {
         return;
     }
-    const qsizetype dataRows = Rows() - 1;
+    permuteRows(sortOrder(column));
+}
+
+QList<qsizetype> TableModel::sortOrder(int column) const
+{
+    if (column < 0 || column >= Cols()) {
+        return {};
+    }
     QList<QString> keys;
-    keys.reserve(dataRows);
+    keys.reserve(Rows() - 1);
     for (qsizetype row = 1; row < Rows(); ++row) {
         keys.append(text(row, column));
     }
-    const QList<qsizetype> order = SortRule().order(keys);
+    return SortRule().order(keys);
+}
+
+void TableModel::permuteRows(const QList<qsizetype> &order)
+{
+    const qsizetype dataRows = Rows() - 1;
+    if (order.size() != dataRows || dataRows < 2) {
+        return;
+    }
 
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     // Permute the rows in place, cycle by cycle: a second copy of a large
@@ -171,6 +186,18 @@ void TableModel::Sort(int column)
     }
     changePersistentIndexList(before, after);
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void TableModel::setCells(const QList<QString> &cells)
+{
+    beginResetModel();
+    m_cells = cells;
+    // Resizing to the same size would still copy a shared list.
+    const qsizetype wholeRows = std::max<qsizetype>(cells.size() / Cols(), 1) * Cols();
+    if (m_cells.size() != wholeRows) {
+        m_cells.resize(wholeRows);
+    }
+    endResetModel();
 }
 
 void TableModel::setDataRows(const QList<QStringList> &rows)

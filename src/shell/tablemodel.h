@@ -42,6 +42,18 @@ public:
     void SetupGridColumns();
     // Stable ascending sort of all data rows on `column` (see SortRule).
     void Sort(int column);
+    // The order Sort(column) would put the data rows in: order[i] is the
+    // data row (0-based) that ends up at position i.
+    QList<qsizetype> sortOrder(int column) const;
+    // Moves data row order[i] to position i; the view's selection and current
+    // cell travel with their rows. `order` must be a permutation of the data rows.
+    void permuteRows(const QList<qsizetype> &order);
+
+    // Every cell, header row first; shared, not copied, until either side changes.
+    const QList<QString> &cells() const { return m_cells; }
+    // Replaces every cell at once (one model reset); the size is rounded down
+    // to whole rows, and never below the header row.
+    void setCells(const QList<QString> &cells);
 
     // Replaces all data rows at once (one model reset), keeping the header row.
     void setDataRows(const QList<QStringList> &rows);

@@ -1,3 +1,4 @@
+#include "app/subsystems.h"
 #include "editing/celleditordelegate.h"
 #include "editing/grideditor.h"
 #include "settings/positionsettings.h"
@@ -7,13 +8,17 @@
 #include "support/scripteddialogs.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUndoStack>
 
 class TestGridEditing : public QObject
 {
@@ -22,7 +27,8 @@ class TestGridEditing : public QObject
 private Q_SLOTS:
     void typingOnTheGrid_data();
     void typingOnTheGrid();
-    void inputMethodOpensInReplaceMode();
+    void inputMethodOnTheGrid_data();
+    void inputMethodOnTheGrid();
     void doubleClickContinuesLongTexts();
     void endingAnEdit_data();
     void endingAnEdit();
@@ -37,6 +43,10 @@ private Q_SLOTS:
     void newTable();
     void popupMenu_data();
     void popupMenu();
+    void undoAndRedo_data();
+    void undoAndRedo();
+    void unsavedChanges_data();
+    void unsavedChanges();
 
 private:
     struct Fixture
@@ -67,6 +77,7 @@ private:
         PositionSettings positions{store};
         ScriptedDialogs dialogs;
         MainWindow window{dialogs, positions};
+        Subsystems subsystems{window, store};
         GridEditor *editor = nullptr;
     };
 };
@@ -116,15 +127,48 @@ void TestGridEditing::typingOnTheGrid()
     QCOMPARE(fixture.cell(1, 0), key == Qt::Key_Delete ? QString() : QString("XYZ"));
 }
 
-void TestGridEditing::inputMethodOpensInReplaceMode()
+void TestGridEditing::inputMethodOnTheGrid_data()
 {
+    QTest::addColumn<QStringList>("preedits"); // compositions before the final event
+    QTest::addColumn<QString>("commit");
+    QTest::addColumn<QString>("stored");
+    // The first composition once moved the focus to the editor, and the input
+    // method dropped what it held: "buhin" became うひん.
+    QTest::newRow("composition started on the grid")
+        << QStringList{"ｂ", "ぶ", "ぶひ", "ぶひん"} << "部品"
+        << "部品";
+    QTest::newRow("text committed without a composition") << QStringList{} << "部品"
+                                                          << "部品";
+    QTest::newRow("composition cancelled keeps the cell") << QStringList{"ぶ"} << ""
+                                                          << "XYZ";
+}
+
+void TestGridEditing::inputMethodOnTheGrid()
+{
+    QFETCH(QStringList, preedits);
+    QFETCH(QString, commit);
+    QFETCH(QString, stored);
     Fixture fixture;
-    QInputMethodEvent commit;
-    commit.setCommitString(QStringLiteral("部品"));
-    QCoreApplication::sendEvent(fixture.grid(), &commit);
-    QVERIFY(fixture.openEditor());
-    QCOMPARE(fixture.openEditor()->text(), QString("部品"));
-    QCOMPARE(fixture.openEditor()->cursorPosition(), 2);
+    fixture.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&fixture.window));
+    fixture.grid()->setFocus();
+    for (const QString &preedit : preedits) {
+        QInputMethodEvent composing(preedit, {});
+        QCoreApplication::sendEvent(QGuiApplication::focusObject(), &composing);
+        QVERIFY(fixture.openEditor());
+        // The input method must not see a focus change while it composes.
+        QCOMPARE(QApplication::focusWidget(), fixture.grid());
+    }
+    QInputMethodEvent end;
+    end.setCommitString(commit);
+    QCoreApplication::sendEvent(QGuiApplication::focusObject(), &end);
+    QLineEdit *editor = fixture.openEditor();
+    QVERIFY(editor);
+    QCOMPARE(editor->text(), stored);
+    QCOMPARE(editor->cursorPosition(), int(stored.size()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(!fixture.openEditor());
+    QCOMPARE(fixture.cell(1, 0), stored);
 }
 
 void TestGridEditing::doubleClickContinuesLongTexts()
@@ -345,8 +389,10 @@ void TestGridEditing::popupMenu()
     QVERIFY(shown);
     QCOMPARE(fixture.cell(1, 0), QString("M"));
     const QList<QAction *> items = shown->actions();
-    QCOMPARE(items.size(), 2);
+    QCOMPARE(items.size(), 5);
     QCOMPARE(items[0]->text(), QString("１行削除 &D"));
+    QCOMPARE(items[3], fixture.window.menuActions().undo);
+    QCOMPARE(items[4], fixture.window.menuActions().redo);
     QCOMPARE(items[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
     QCOMPARE(items[1]->text(), QString("ｿｰﾄ"));
     QStringList sortEntries;
@@ -354,6 +400,148 @@ void TestGridEditing::popupMenu()
         sortEntries.append(entry->text());
     }
     QCOMPARE(sortEntries, (QStringList{"図番", "品名", "材料", "表面処理", "個数", "備考"}));
+}
+
+void TestGridEditing::undoAndRedo_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("cell edit") << "edit";
+    QTest::newRow("delete key on a block") << "delete";
+    QTest::newRow("row deletion") << "row";
+    QTest::newRow("sort") << "sort";
+    QTest::newRow("new") << "new";
+    // Opening a list is one step, however many rows it brings.
+    QTest::newRow("open") << "open";
+}
+
+void TestGridEditing::undoAndRedo()
+{
+    QFETCH(QString, change);
+    Fixture fixture;
+    QTemporaryDir dir;
+    const QString list = dir.filePath("list.txt");
+    QFile file(list);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("P-1,a,,,1,\r\nP-2,b,,,2,\r\n");
+    file.close();
+    const QList<QString> before = fixture.window.table().cells();
+
+    if (change == "edit") {
+        QTest::keyClick(fixture.grid(), 'Q');
+        QTest::keyClick(fixture.openEditor(), Qt::Key_Return);
+    } else if (change == "delete") {
+        fixture.grid()->selectAll();
+        QTest::keyClick(fixture.grid(), Qt::Key_Delete);
+    } else if (change == "row") {
+        fixture.editor->MnuDelete();
+    } else if (change == "sort") {
+        fixture.editor->MnuSort1(1);
+        fixture.editor->MnuSort1(4);
+    } else if (change == "new") {
+        fixture.dialogs.answers = {Dialogs::Answer::Yes};
+        fixture.window.menuActions().newTable->trigger();
+    } else if (change == "open") {
+        fixture.dialogs.fileNames = {list};
+        fixture.window.menuActions().open->trigger();
+    }
+    const QList<QString> after = fixture.window.table().cells();
+    QVERIFY(after != before);
+
+    QAction *undo = fixture.window.menuActions().undo;
+    QAction *redo = fixture.window.menuActions().redo;
+    while (undo->isEnabled()) {
+        undo->trigger();
+    }
+    QCOMPARE(fixture.window.table().cells(), before);
+    while (redo->isEnabled()) {
+        redo->trigger();
+    }
+    QCOMPARE(fixture.window.table().cells(), after);
+}
+
+void TestGridEditing::unsavedChanges_data()
+{
+    using Answer = Dialogs::Answer;
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("changed");
+    QTest::addColumn<int>("answer"); // to 変更を保存しますか？
+    QTest::addColumn<QStringList>("asked");
+    QTest::addColumn<bool>("tableGone"); // closed, emptied or replaced
+
+    QTest::newRow("close, nothing changed") << "close" << false << 0 << QStringList{} << true;
+    QTest::newRow("close, cancelled")
+        << "close" << true << int(Answer::Cancel) << QStringList{"asksave"} << false;
+    QTest::newRow("close without saving")
+        << "close" << true << int(Answer::No) << QStringList{"asksave"} << true;
+    QTest::newRow("close after saving")
+        << "close" << true << int(Answer::Yes) << QStringList{"asksave", "save"} << true;
+    QTest::newRow("close, save dialog cancelled")
+        << "close" << true << int(Answer::Yes) << QStringList{"asksave", "save"} << false;
+    QTest::newRow("new, nothing changed: the old question")
+        << "new" << false << 0 << QStringList{"question"} << true;
+    QTest::newRow("new, cancelled")
+        << "new" << true << int(Answer::Cancel) << QStringList{"asksave"} << false;
+    QTest::newRow("new without saving")
+        << "new" << true << int(Answer::No) << QStringList{"asksave"} << true;
+    QTest::newRow("open, cancelled")
+        << "open" << true << int(Answer::Cancel) << QStringList{"asksave"} << false;
+    QTest::newRow("open without saving")
+        << "open" << true << int(Answer::No) << QStringList{"asksave", "open"} << true;
+}
+
+void TestGridEditing::unsavedChanges()
+{
+    QFETCH(QString, action);
+    QFETCH(bool, changed);
+    QFETCH(int, answer);
+    QFETCH(QStringList, asked);
+    QFETCH(bool, tableGone);
+    Fixture fixture;
+    QTemporaryDir dir;
+    const QString list = dir.filePath("部品表.txt");
+    QFile file(list);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("P-1,a,,,1,\r\n");
+    file.close();
+    if (changed) {
+        QTest::keyClick(fixture.grid(), 'Q');
+        QTest::keyClick(fixture.openEditor(), Qt::Key_Return);
+    }
+    QCOMPARE(fixture.window.isWindowModified(), changed);
+    fixture.dialogs.saveAnswers = {Dialogs::Answer(answer)};
+    fixture.dialogs.answers = {Dialogs::Answer::Yes}; // New ?
+    const bool saves = asked.contains("save") && tableGone;
+    const QString saved = dir.filePath("saved.txt");
+    if (saves) {
+        fixture.dialogs.fileNames = {saved};
+    } else if (action == "open") {
+        fixture.dialogs.fileNames = {list};
+    }
+
+    bool closed = false;
+    if (action == "close") {
+        closed = fixture.window.close();
+    } else if (action == "new") {
+        fixture.window.menuActions().newTable->trigger();
+    } else {
+        fixture.window.menuActions().open->trigger();
+    }
+    QCOMPARE(fixture.dialogs.kinds(), asked);
+    if (asked.contains("asksave")) {
+        QCOMPARE(fixture.dialogs.shown.first().text, QString("変更を保存しますか？"));
+    }
+    const bool tableKept = fixture.cell(1, 0) == (changed ? "Q" : "XYZ");
+    QCOMPARE(action == "close" ? closed : !tableKept, tableGone);
+    QCOMPARE(QFile::exists(saved), saves);
+    if (saves) {
+        QCOMPARE(fixture.window.windowTitle(), QString("saved.txt[*] - Tavo表題"));
+    }
+    if (action == "open" && tableGone) {
+        QCOMPARE(fixture.window.windowTitle(), QString("部品表.txt[*] - Tavo表題"));
+    }
+    if (tableGone && action != "close") {
+        QVERIFY(!fixture.window.isWindowModified());
+    }
 }
 
 QTEST_MAIN(TestGridEditing)

@@ -1,3 +1,4 @@
+#include "app/subsystems.h"
 #include "drawingbuilder.h"
 #include "extract/dropcontroller.h"
 #include "platform/codepage.h"
@@ -11,6 +12,7 @@
 
 #include <QAction>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTableView>
@@ -25,9 +27,11 @@ class TestDrop : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void dropOnTheTable_data();
     void dropOnTheTable();
     void dropWithoutFilesIsIgnored();
     void directoryEndsTheDrop();
+    void unreadableFilesGetNoRowAndAreListed_data();
     void unreadableFilesGetNoRowAndAreListed();
     void confirmedPositionsAreUsedByTheNextDrop();
 
@@ -51,7 +55,7 @@ private:
                        textBlock("100", "20", CodePage::encode(partName).bytes));
             return path;
         }
-        void drop(const QStringList &paths)
+        void drop(const QStringList &paths, bool onTheHeader = false)
         {
             QMimeData data;
             QList<QUrl> urls;
@@ -59,7 +63,8 @@ private:
                 urls.append(QUrl::fromLocalFile(path));
             }
             data.setUrls(urls);
-            QWidget *viewport = window.grid()->viewport();
+            QWidget *viewport = onTheHeader ? window.grid()->horizontalHeader()->viewport()
+                                            : window.grid()->viewport();
             const QPoint at = viewport->rect().center();
             QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
             QCoreApplication::sendEvent(viewport, &enter);
@@ -81,16 +86,26 @@ private:
         PositionSettings positions{store};
         ScriptedDialogs dialogs;
         MainWindow window{dialogs, positions};
+        Subsystems subsystems{window, store};
     };
 };
 
+void TestDrop::dropOnTheTable_data()
+{
+    QTest::addColumn<bool>("onTheHeader");
+    QTest::newRow("on the cells") << false;
+    QTest::newRow("on the header row") << true;
+}
+
 void TestDrop::dropOnTheTable()
 {
+    QFETCH(bool, onTheHeader);
     Fixture fixture;
     fixture.window.show();
     fixture.window.table().setDataRows({{"B-1", "old row"}});
     fixture.drop({fixture.drawing("c.mi", "A-10", "シャフト"),
-                  fixture.drawing("a.mi", "A-2", "カバー"), fixture.drawing("b.mi", "", "")});
+                  fixture.drawing("a.mi", "A-2", "カバー"), fixture.drawing("b.mi", "", "")},
+                 onTheHeader);
     QCOMPARE(fixture.column(0), (QStringList{"", "A-2", "A-10", "B-1"}));
     QCOMPARE(fixture.column(1), (QStringList{"", "カバー", "シャフト", "old row"}));
     QCOMPARE(fixture.window.statusMessage(), QString(" 4 個のﾃﾞｰﾀを取得"));
@@ -123,16 +138,38 @@ void TestDrop::directoryEndsTheDrop()
     QCOMPARE(fixture.window.statusMessage(), QString());
 }
 
+void TestDrop::unreadableFilesGetNoRowAndAreListed_data()
+{
+    QTest::addColumn<int>("missing");
+    QTest::addColumn<bool>("withDetails");
+    QTest::newRow("one") << 1 << false;
+    QTest::newRow("five fit in the message") << 5 << false;
+    // Hundreds once made a box taller than the screen, its OK button out of reach.
+    QTest::newRow("three hundred: the first few, the rest in the detail") << 300 << true;
+}
+
 void TestDrop::unreadableFilesGetNoRowAndAreListed()
 {
+    QFETCH(int, missing);
+    QFETCH(bool, withDetails);
     Fixture fixture;
-    const QString missing = fixture.dir.filePath("missing.mi");
-    fixture.drop({fixture.drawing("1.mi", "A-1", ""), missing});
+    QStringList paths{fixture.drawing("1.mi", "A-1", "")};
+    for (int i = 0; i < missing; ++i) {
+        paths.append(fixture.dir.filePath(QStringLiteral("missing%1.mi").arg(i)));
+    }
+    fixture.drop(paths);
     QCOMPARE(fixture.column(0), QStringList{"A-1"});
     QCOMPARE(fixture.window.statusMessage(), QString(" 1 個のﾃﾞｰﾀを取得"));
     QCOMPARE(fixture.dialogs.kinds(), QStringList{"warning"});
-    QVERIFY(fixture.dialogs.shown.first().text.contains("missing.mi"));
-    QVERIFY(fixture.dialogs.shown.first().text.contains("見つかりません"));
+    const QString text = fixture.dialogs.shown.first().text;
+    QVERIFY(text.contains(QStringLiteral("次の %1 個のファイル").arg(missing)));
+    QVERIFY(text.contains("missing0.mi"));
+    QVERIFY(text.contains("見つかりません"));
+    QVERIFY(text.count('\n') <= 10);
+    QCOMPARE(fixture.dialogs.details.size(), withDetails ? 1 : 0);
+    if (withDetails) {
+        QCOMPARE(fixture.dialogs.details.first().count("見つかりません"), missing);
+    }
 }
 
 void TestDrop::confirmedPositionsAreUsedByTheNextDrop()

@@ -1,3 +1,4 @@
+#include "app/subsystems.h"
 #include "settings/positionsettings.h"
 #include "shell/mainwindow.h"
 #include "shell/tablemodel.h"
@@ -52,6 +53,7 @@ private:
     std::unique_ptr<PositionSettings> m_positions;
     ScriptedDialogs m_dialogs;
     std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<Subsystems> m_subsystems;
     std::unique_ptr<QTemporaryDir> m_directory;
 };
 
@@ -79,6 +81,7 @@ void TestListFileCommands::init()
     m_dialogs = ScriptedDialogs();
     m_positions = std::make_unique<PositionSettings>(m_store);
     m_window = std::make_unique<MainWindow>(m_dialogs, *m_positions);
+    m_subsystems = std::make_unique<Subsystems>(*m_window, m_store);
     m_directory = std::make_unique<QTemporaryDir>();
 }
 

@@ -1,3 +1,4 @@
+#include "app/subsystems.h"
 #include "print/pagelayout.h"
 #include "print/printcommand.h"
 #include "print/printoutf.h"
@@ -57,6 +58,7 @@ private:
         PositionSettings positions{store};
         ScriptedDialogs dialogs;
         MainWindow window{dialogs, positions};
+        Subsystems subsystems{window, store};
     };
 };
 

@@ -1,3 +1,4 @@
+#include "app/subsystems.h"
 #include "settings/positionscommand.h"
 #include "settings/positionsettings.h"
 #include "settings/positionswindow.h"
@@ -8,6 +9,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QTest>
 
 class TestPositionsWindow : public QObject
@@ -32,6 +34,7 @@ private:
         PositionSettings positions{store};
         ScriptedDialogs dialogs;
         MainWindow window{dialogs, positions};
+        Subsystems subsystems{window, store};
 
         PositionsWindow *open()
         {
@@ -67,8 +70,11 @@ void TestPositionsWindow::positionValue_data()
                                              << "inf" << false << 0.0;
     QTest::newRow("nan is no position") << "ja_JP"
                                         << "nan" << false << 0.0;
+    // Typed with the input method still on.
     QTest::newRow("full-width digits") << "ja_JP"
-                                       << "１２" << false << 0.0;
+                                       << "２５０" << true << 250.0;
+    QTest::newRow("full-width minus and point") << "ja_JP"
+                                                << "－１２．５" << true << -12.5;
 }
 
 void TestPositionsWindow::positionValue()
@@ -150,12 +156,18 @@ void TestPositionsWindow::reopeningWhileOpenRefillsAndMoves()
     fixture.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&fixture.window));
     PositionsWindow *window = fixture.open();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    const QPoint placed = window->frameGeometry().topLeft();
+    // Beside the main window: its menu bar stays in reach.
+    const QRect menuBar(fixture.window.menuBar()->mapToGlobal(QPoint(0, 0)),
+                        fixture.window.menuBar()->size());
+    QVERIFY(!window->frameGeometry().intersects(menuBar));
     window->field(5)->setText("123");
     window->move(600, 400);
     PositionsWindow *again = fixture.open();
     QCOMPARE(again, window);
     QCOMPARE(window->field(5)->text(), QString("0"));
-    QTRY_COMPARE(window->frameGeometry().topLeft(), fixture.window.frameGeometry().topLeft());
+    QTRY_COMPARE(window->frameGeometry().topLeft(), placed);
 }
 
 void TestPositionsWindow::unwritableStoreIsToldAndValuesStillHold()

@@ -57,8 +57,8 @@ void TestSortRule::lessThan_data()
                                  << "0" << false;
     QTest::newRow("huge exponent is a number") << "1e999"
                                                << "A" << true;
-    QTest::newRow("full-width digits are text") << "１"
-                                                << "2" << false;
+    QTest::newRow("full-width digits are numbers") << "１０"
+                                                   << "9" << false;
     QTest::newRow("kana order") << "ア"
                                 << "イ" << true;
     QTest::newRow("equal texts") << "部品"

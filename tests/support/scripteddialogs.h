@@ -17,7 +17,7 @@ class ScriptedDialogs : public Dialogs
 public:
     struct Shown
     {
-        QString kind; // "message", "warning", "question", "open", "save", "printer"
+        QString kind; // "message", "warning", "question", "open", "save", "printer", "asksave"
         QString text;
     };
 
@@ -74,6 +74,17 @@ public:
         return accepted ? PrinterChoice::Print : PrinterChoice::Cancelled;
     }
 
+    Answer askToSave(QWidget *, const QString &text) override
+    {
+        shown.append({QStringLiteral("asksave"), text});
+        return saveAnswers.isEmpty() ? Answer::Cancel : saveAnswers.takeFirst();
+    }
+    void warningWithDetails(QWidget *, const QString &text, const QString &detailText) override
+    {
+        shown.append({QStringLiteral("warning"), text});
+        details.append(detailText);
+    }
+
     QStringList kinds() const
     {
         QStringList result;
@@ -86,6 +97,8 @@ public:
     QList<Shown> shown;
     QList<FileRequest> requests;
     QList<Answer> answers;
+    QList<Answer> saveAnswers; // for askToSave; Cancel when empty
+    QStringList details;       // of each warning that had some
     QStringList fileNames;
     QList<bool> printerAccepted;
     QString printToFile;

@@ -1,0 +1,43 @@
+#include "subsystems.h"
+
+#include "editing/grideditor.h"
+#include "extract/dropcontroller.h"
+#include "listfile/listfilecommands.h"
+#include "print/printcommand.h"
+#include "settings/positionscommand.h"
+#include "settings/settingsstore.h"
+#include "shell/mainwindow.h"
+
+#include <QByteArray>
+
+namespace {
+
+// Next to the positions, so that one store file holds all the program keeps.
+const QString application = QStringLiteral("Radoverurid");
+const QString section = QStringLiteral("Window");
+const QString geometryKey = QStringLiteral("Geometry");
+const QString lastFileKey = QStringLiteral("LastFile");
+
+} // namespace
+
+Subsystems::Subsystems(MainWindow &window, SettingsStore &store)
+    : positions(new PositionsCommand(window)), drop(new DropController(window)),
+      editor(new GridEditor(window)), print(new PrintCommand(window)),
+      listFiles(new ListFileCommands(window))
+{
+    const QByteArray geometry = QByteArray::fromBase64(
+        store.GetSetting(application, section, geometryKey, QString()).toLatin1());
+    if (!geometry.isEmpty()) {
+        window.restoreGeometry(geometry);
+    }
+    listFiles->setLastName(store.GetSetting(application, section, lastFileKey, QString()));
+
+    ListFileCommands *files = listFiles;
+    QObject::connect(&window, &MainWindow::closing, &window, [&window, &store, files] {
+        store.SaveSetting(application, section, geometryKey,
+                          QString::fromLatin1(window.saveGeometry().toBase64()));
+        store.SaveSetting(application, section, lastFileKey, files->lastName());
+        // Losing the window's place is no reason to bother the user.
+        store.flush();
+    });
+}
