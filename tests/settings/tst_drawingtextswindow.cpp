@@ -1,3 +1,4 @@
+#include "app/subsystems.h"
 #include "extract/drawingbuilder.h"
 #include "settings/drawingtextsview.h"
 #include "settings/drawingtextswindow.h"
@@ -46,6 +47,7 @@ private:
         PositionSettings positions{store};
         ScriptedDialogs dialogs;
         MainWindow window{dialogs, positions};
+        Subsystems subsystems{window, store};
         PositionsWindow *settings = nullptr;
 
         explicit Fixture()
