@@ -35,6 +35,9 @@ public:
         std::optional<Truncation> truncation;
         // Reading stopped after `recordLimit` records; the rest was not read.
         bool recordLimitReached = false;
+        // Bytes that are no character of the file's encoding, each read as U+FFFD.
+        qsizetype replacedCharacters = 0;
+        qsizetype firstReplacedLine = 0;
     };
 
     // The file's text: UTF-8 when it begins with a UTF-8 byte-order mark,
@@ -46,4 +49,6 @@ public:
 
     // One or two sentences for the user about a file that ended inside a record.
     static QString describe(const Truncation &truncation);
+    // One sentence about bytes that could not be read as characters.
+    static QString describeReplaced(const Result &result);
 };
