@@ -370,12 +370,12 @@ int run(const Options &options, const Arguments &arguments)
     bool listWhole = true;
     if (options.hasList) {
         // Read first, as Open does: a list that cannot be read writes nothing.
-        const std::optional<QList<QStringList>> rows =
+        std::optional<QList<QStringList>> rows =
             readList(options.list, arguments.shown(options.list), listWhole);
         if (!rows) {
             return Failure;
         }
-        batch.rows = *rows;
+        batch.rows = std::move(*rows);
     }
     batch.addDrawings(options.drawings);
     for (const BatchExtraction::Problem &problem : batch.problems) {

@@ -89,21 +89,27 @@ PartsListFile::ReadResult PartsListFile::read(const QString &path)
         return result;
     }
     // The size may change while we read; never take more than the limit.
-    QByteArray bytes;
-    bytes.reserve(info.size());
+    // Read straight into one buffer of the file's size, one byte more to
+    // see whether it grew.
+    QByteArray bytes(info.size() + 1, Qt::Uninitialized);
+    qsizetype filled = 0;
     for (;;) {
-        const qint64 room = MaxFileBytes + 1 - bytes.size();
+        if (filled == bytes.size()) {
+            bytes.resize(std::min(MaxFileBytes + 1, bytes.size() + readChunk));
+        }
         errno = 0;
-        const QByteArray chunk = file.read(std::min(readChunk, room));
-        if (chunk.isEmpty()) {
+        const qint64 got =
+            file.read(bytes.data() + filled, std::min<qint64>(readChunk, bytes.size() - filled));
+        if (got <= 0) {
             break;
         }
-        bytes.append(chunk);
-        if (bytes.size() > MaxFileBytes) {
+        filled += got;
+        if (filled > MaxFileBytes) {
             result.error = tooLarge(-1);
             return result;
         }
     }
+    bytes.truncate(filled);
     if (file.error() != QFileDevice::NoError) {
         result.error = QStringLiteral("ファイルを読めません。%1。")
                            .arg(FileError::reason(file, errno, FileError::Access::Read));
@@ -111,7 +117,7 @@ PartsListFile::ReadResult PartsListFile::read(const QString &path)
     }
     file.close();
 
-    PartsListReader::Result records = PartsListReader::read(bytes, MaxRecords);
+    PartsListReader::Result records = PartsListReader::read(std::move(bytes), MaxRecords);
     if (records.recordLimitReached) {
         result.error =
             QStringLiteral("データが多すぎます（読めるのは %1 行まで）。").arg(MaxRecords);

@@ -176,20 +176,29 @@ QString PartsListReader::decode(QByteArrayView bytes)
 
 PartsListReader::Result PartsListReader::read(QByteArrayView bytes, qsizetype recordLimit)
 {
-    const QString text = decode(bytes);
-    Result result = parse(text, recordLimit);
+    return read(bytes.toByteArray(), recordLimit);
+}
+
+PartsListReader::Result PartsListReader::read(QByteArray &&bytes, qsizetype recordLimit)
+{
+    QString text = decode(bytes);
     // Bytes the code page has no character for came out as U+FFFD; only a
     // UTF-8 list can hold that character itself.
     const QChar replacement(QChar::ReplacementCharacter);
     const qsizetype first = text.indexOf(replacement);
+    qsizetype replaced = 0;
+    qsizetype replacedLine = 0;
     if (first >= 0) {
         const bool utf8 = bytes.startsWith("\xEF\xBB\xBF");
-        result.replacedCharacters =
-            text.count(replacement) - (utf8 ? bytes.toByteArray().count("\xEF\xBF\xBD") : 0);
-        if (result.replacedCharacters > 0) {
-            result.firstReplacedLine = lineAt(text, first);
-        }
+        replaced = text.count(replacement) - (utf8 ? bytes.count("\xEF\xBF\xBD") : 0);
+        replacedLine = replaced > 0 ? lineAt(text, first) : 0;
     }
+    // The bytes are not needed any more: a large list is held once as bytes,
+    // once as text and once as cells, never all three at a time.
+    bytes = QByteArray();
+    Result result = parse(text, recordLimit);
+    result.replacedCharacters = replaced;
+    result.firstReplacedLine = replacedLine;
     return result;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
@@ -45,6 +46,8 @@ public:
     static QString decode(QByteArrayView bytes);
 
     static Result read(QByteArrayView bytes, qsizetype recordLimit = -1);
+    // The same, letting go of the bytes once they are decoded.
+    static Result read(QByteArray &&bytes, qsizetype recordLimit = -1);
     static Result parse(QStringView text, qsizetype recordLimit = -1);
 
     // One or two sentences for the user about a file that ended inside a record.
