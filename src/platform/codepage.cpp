@@ -88,6 +88,9 @@ QString decode(QByteArrayView bytes)
     if (text.contains(QChar(0x1A)) && !bytes.contains('\x1a')) {
         text.replace(QChar(0x1A), QChar(QChar::ReplacementCharacter));
     }
+    // The decoder sized the text for one character a byte; double-byte
+    // characters leave much of that unused.
+    text.squeeze();
     return text;
 }
 
