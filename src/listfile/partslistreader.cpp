@@ -44,7 +44,10 @@ enum class QuoteStyle { Doubled, AsWritten };
 class FieldStream
 {
 public:
-    FieldStream(QStringView text, QuoteStyle style) : m_text(text), m_style(style) {}
+    // A stream that only counts (`build` false) leaves every field's text empty.
+    FieldStream(QStringView text, QuoteStyle style, bool build = true)
+        : m_text(text), m_style(style), m_build(build)
+    {}
 
     qsizetype position() const { return m_position; }
 
@@ -102,17 +105,26 @@ private:
                 appendText(field, segment, after);
                 m_position = after + 1;
                 segment = m_position;
-            } else if (closes(found)) {
-                appendText(field, segment, found);
-                return;
             } else {
-                m_position = after;
+                // Of a run of quotes only the last can close the field.
+                qsizetype last = found;
+                while (last + 1 < m_text.size() && m_text[last + 1] == quote) {
+                    ++last;
+                }
+                if (closes(last)) {
+                    appendText(field, segment, last);
+                    return;
+                }
+                m_position = last + 1;
             }
         }
     }
 
     void appendText(Field &field, qsizetype from, qsizetype to)
     {
+        if (!m_build) {
+            return;
+        }
         if (field.text.isEmpty()) {
             field.text = m_text.sliced(from, to - from).toString();
         } else {
@@ -127,7 +139,9 @@ private:
         while (m_position < m_text.size() && !isSeparator(m_text[m_position])) {
             ++m_position;
         }
-        field.text = m_text.sliced(start, m_position - start).toString();
+        if (m_build) {
+            field.text = m_text.sliced(start, m_position - start).toString();
+        }
     }
 
     Separator takeSeparator()
@@ -147,8 +161,39 @@ private:
 
     QStringView m_text;
     QuoteStyle m_style;
+    bool m_build;
     qsizetype m_position = 0;
 };
+
+// Blank lines and blanks after the last field are no record: many editors
+// leave an empty line at the end of a file.
+qsizetype contentEndOf(QStringView text)
+{
+    qsizetype contentEnd = text.size();
+    while (contentEnd > 0 && (isBlank(text[contentEnd - 1]) || isLineEnd(text[contentEnd - 1]))) {
+        --contentEnd;
+    }
+    return contentEnd;
+}
+
+// Whether the text is a whole number of records read this way; nothing is
+// built, so asking costs a scan and no memory.
+bool wholeRecords(QStringView text, QuoteStyle style)
+{
+    const qsizetype contentEnd = contentEndOf(text);
+    FieldStream fields(text, style, false);
+    int taken = 0;
+    Separator previous = Separator::LineEnd;
+    while (fields.position() < contentEnd || (taken > 0 && previous == Separator::Comma)) {
+        const Field field = fields.next();
+        if (field.unclosedQuote) {
+            return false;
+        }
+        previous = field.endedBy;
+        taken = (taken + 1) % PartsListReader::FieldsPerRecord;
+    }
+    return taken == 0;
+}
 
 // Lines are counted with CR LF, CR and LF each ending one line.
 qsizetype lineAt(QStringView text, qsizetype position)
@@ -209,13 +254,7 @@ PartsListReader::Result parseWith(QStringView text, QuoteStyle style, qsizetype 
     using Result = PartsListReader::Result;
     using Truncation = PartsListReader::Truncation;
     constexpr int FieldsPerRecord = PartsListReader::FieldsPerRecord;
-    // Blank lines and blanks after the last field are no record: many
-    // editors leave an empty line at the end of a file.
-    qsizetype contentEnd = text.size();
-    while (contentEnd > 0 && (isBlank(text[contentEnd - 1]) || isLineEnd(text[contentEnd - 1]))) {
-        --contentEnd;
-    }
-
+    const qsizetype contentEnd = contentEndOf(text);
     Result result;
     FieldStream fields(text, style);
     while (fields.position() < contentEnd) {
@@ -270,11 +309,13 @@ PartsListReader::Result PartsListReader::parse(QStringView text, qsizetype recor
     // Only the whole file tells which way its quotes were written: the
     // reading that gives whole records wins, ours when both do.
     Result doubled = parseWith(text, QuoteStyle::Doubled, recordLimit);
-    if (!doubled.truncation || !text.contains(quote)) {
+    // The readings differ only where two quotes meet.
+    if (!doubled.truncation || !text.contains(u"\"\"") ||
+        !wholeRecords(text, QuoteStyle::AsWritten)) {
         return doubled;
     }
-    Result asWritten = parseWith(text, QuoteStyle::AsWritten, recordLimit);
-    return asWritten.truncation ? doubled : asWritten;
+    doubled = Result();
+    return parseWith(text, QuoteStyle::AsWritten, recordLimit);
 }
 
 QString PartsListReader::describe(const Truncation &truncation)

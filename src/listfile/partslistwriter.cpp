@@ -81,8 +81,12 @@ QString characterAt(const QString &text, qsizetype position)
 PartsListWriter::Encoded PartsListWriter::encode(const QList<QStringList> &rows)
 {
     Encoded result;
-    for (qsizetype first = 0; first < rows.size(); first += rowsPerChunk) {
-        const qsizetype last = std::min(rows.size(), first + rowsPerChunk);
+    for (qsizetype first = 0, last = 0; first < rows.size(); first = last) {
+        // Once a chunk holds characters the code page lacks, the rest goes
+        // in one piece: each distinct character is then asked of the code
+        // page once for the whole table, not once per chunk.
+        last = result.unencodable.isEmpty() ? std::min(rows.size(), first + rowsPerChunk)
+                                            : rows.size();
         const Builder builder = recordsText(rows, first, last);
         CodePage::Encoded encoded = CodePage::encode(builder.text);
         if (first == 0 && last < rows.size()) {
