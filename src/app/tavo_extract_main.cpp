@@ -14,6 +14,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QHash>
 
@@ -29,6 +31,8 @@
 #endif
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -417,6 +421,26 @@ int run(const Options &options, const Arguments &arguments)
     return allRead ? Success : Failure;
 }
 
+// A script or a container often has no runtime folder; Qt's GUI part then
+// picks one under /tmp itself but says so on standard error on every run.
+// Handing it such a folder keeps a clean run silent.
+void provideRuntimeFolder()
+{
+#ifdef Q_OS_UNIX
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        return;
+    }
+    const QByteArray folder =
+        QFile::encodeName(QDir::tempPath()) + "/tavo-runtime-" + QByteArray::number(::getuid());
+    ::mkdir(folder.constData(), 0700);
+    struct stat status;
+    if (::lstat(folder.constData(), &status) == 0 && S_ISDIR(status.st_mode) &&
+        status.st_uid == ::getuid() && (status.st_mode & 0777) == 0700) {
+        qputenv("XDG_RUNTIME_DIR", folder);
+    }
+#endif
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -428,6 +452,7 @@ int main(int argc, char *argv[])
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
         }
+        provideRuntimeFolder();
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
