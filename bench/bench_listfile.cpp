@@ -1,6 +1,9 @@
 // Prints how long saving and opening a parts list of 100,000 rows take:
 // table rows to bytes, bytes to disk, disk back to rows, and a save of the
-// same table with one character the code page lacks.
+// same table with one character the code page lacks. Then, side by side in
+// one run, the batch program adding a drawing to such a list against GNU
+// sort of the same file: time and peak memory, and their ratios.
+#include "extract/batchextraction.h"
 #include "listfile/partslistfile.h"
 #include "listfile/partslistreader.h"
 #include "listfile/partslistwriter.h"
@@ -8,17 +11,185 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QSysInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
+#include <vector>
+
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+extern char **environ;
+#endif
 
 namespace {
 
 double milliseconds(const QElapsedTimer &timer)
 {
     return double(timer.nsecsElapsed()) / 1e6;
+}
+
+struct Run
+{
+    double seconds = -1;
+    double cpuSeconds = -1; // user and system: less disturbed by a busy machine
+    double megabytes = -1;  // peak resident memory
+};
+
+// One run of a program, its wall time and peak memory; the best of `times`.
+// The memory comes from GNU time: a child's own figure would start from this
+// process's size, which the child shares until it executes.
+Run bestOf(int times, const QStringList &arguments, const QString &directory)
+{
+    Run best;
+#ifdef Q_OS_LINUX
+    const QString report = directory + "/time.txt";
+    for (int i = 0; i < times; ++i) {
+        QList<QByteArray> bytes = {"/usr/bin/time", "-f", "%U %S %M", "-o", report.toLocal8Bit()};
+        std::vector<char *> argv;
+        for (const QString &argument : arguments) {
+            bytes.append(argument.toLocal8Bit());
+        }
+        for (QByteArray &argument : bytes) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        QElapsedTimer timer;
+        timer.start();
+        pid_t child = 0;
+        const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0) {
+            return best;
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        const double seconds = double(timer.nsecsElapsed()) / 1e9;
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            std::fprintf(stderr, "%s failed\n", qPrintable(arguments.join(u' ')));
+            return best;
+        }
+        QFile file(report);
+        file.open(QIODevice::ReadOnly);
+        const QList<QByteArray> figures = file.readAll().trimmed().split(' ');
+        if (figures.size() != 3) {
+            return best;
+        }
+        const double cpuSeconds = figures[0].toDouble() + figures[1].toDouble();
+        const double megabytes = figures[2].toDouble() / 1024;
+        if (best.seconds < 0 || seconds < best.seconds) {
+            best.seconds = seconds;
+        }
+        if (best.cpuSeconds < 0 || cpuSeconds < best.cpuSeconds) {
+            best.cpuSeconds = cpuSeconds;
+        }
+        if (best.megabytes < 0 || megabytes < best.megabytes) {
+            best.megabytes = megabytes;
+        }
+    }
+#else
+    Q_UNUSED(times);
+    Q_UNUSED(arguments);
+    Q_UNUSED(directory);
+#endif
+    return best;
+}
+
+// A list like a real one at its largest: Japanese, quotes, commas, and a
+// 300-character remark in every tenth row.
+QList<QStringList> bigList(int rows)
+{
+    QRandomGenerator random(5);
+    const QStringList names = {"ブラケット", "ﾌﾞﾗｹｯﾄ",         "シャフト①", "髙さ調整板",
+                               "6\" ﾊﾟｲﾌﾟ",  "ボルト M6,L=20", ""};
+    QList<QStringList> table;
+    table.reserve(rows);
+    const QString remark = QStringLiteral("長い備考").repeated(75);
+    for (int i = 0; i < rows; ++i) {
+        table.append(
+            {QStringLiteral("A-%1-%2").arg(random.bounded(5000)).arg(i),
+             names.at(random.bounded(int(names.size()))), QStringLiteral("SS400"),
+             i % 2 ? QStringLiteral("三価ｸﾛﾒｰﾄ") : QString(),
+             QString::number(random.bounded(1, 50)),
+             i % 10 == 0 ? remark : (i % 4 == 0 ? QStringLiteral("～ 改訂Ｂ －") : QString())});
+    }
+    return table;
+}
+
+// tavo-extract --list L -o O DRAWING against sort -t, -k1,1 L -o S.
+void batchAgainstSort(const QString &directory)
+{
+    const QString list = directory + "/big.txt";
+    const QByteArray bytes = PartsListWriter::encode(bigList(100000)).bytes;
+    if (!PartsListFile::write(list, bytes).isEmpty()) {
+        return;
+    }
+    const QString drawing = QStringLiteral(TAVO_EXAMPLES "/A-2.mi");
+    const QString positions =
+        QStringLiteral("360,22.5,300,32.5,250,32.5,250,22.5,395,32.5,300,12.5");
+    const QString program = QCoreApplication::applicationDirPath() + "/../bin/tavo-extract";
+
+    // The same steps in this process, to tell where the time goes.
+    QElapsedTimer timer;
+    timer.start();
+    PartsListFile::ReadResult read = PartsListFile::read(list);
+    const double readTime = milliseconds(timer);
+    timer.restart();
+    std::array<QString, 12> xy;
+    const QStringList values = positions.split(u',');
+    std::copy(values.begin(), values.end(), xy.begin());
+    BatchExtraction batch(xy);
+    batch.rows = std::move(read.rows);
+    batch.addDrawings({drawing});
+    const double addTime = milliseconds(timer);
+    timer.restart();
+    const QByteArray encoded = PartsListWriter::encode(batch.rows).bytes;
+    const double encodeTime = milliseconds(timer);
+    timer.restart();
+    PartsListFile::write(directory + "/steps.txt", encoded);
+    const double writeTime = milliseconds(timer);
+
+    // Alternating, so that both meet the same load of a shared machine.
+    Run sort;
+    Run tavo;
+    for (int round = 0; round < 5; ++round) {
+        const Run s = bestOf(1, {"/usr/bin/sort", "-t,", "-k1,1", list, "-o", directory + "/s.txt"},
+                             directory);
+        const Run t = bestOf(
+            1, {program, "--xy", positions, "--list", list, "-o", directory + "/o.txt", drawing},
+            directory);
+        for (auto [best, run] : {std::pair<Run &, const Run &>{sort, s}, {tavo, t}}) {
+            if (best.seconds < 0 || run.seconds < best.seconds) {
+                best.seconds = run.seconds;
+            }
+            if (best.cpuSeconds < 0 || run.cpuSeconds < best.cpuSeconds) {
+                best.cpuSeconds = run.cpuSeconds;
+            }
+            best.megabytes = std::max(best.megabytes, run.megabytes);
+        }
+    }
+    const double listMegabytes = double(bytes.size()) / (1024 * 1024);
+    std::printf("Batch: list of 100,000 rows, %.1f MB, plus one drawing, sorted by 図番\n",
+                listMegabytes);
+    std::printf("  in process: read %.0f ms, add and sort %.0f ms, encode %.0f ms, write %.0f ms\n",
+                readTime, addTime, encodeTime, writeTime);
+    std::printf("  GNU sort:     %.3f s (CPU %.3f s), %.1f MB\n", sort.seconds, sort.cpuSeconds,
+                sort.megabytes);
+    std::printf("  tavo-extract: %.3f s (CPU %.3f s), %.1f MB\n", tavo.seconds, tavo.cpuSeconds,
+                tavo.megabytes);
+    std::printf("  time ratio %.2f, CPU time ratio %.2f (goal 1.5); memory %.1f MB against "
+                "20 MB + 4 x list = %.1f MB (ratio %.2f)\n",
+                tavo.seconds / sort.seconds, tavo.cpuSeconds / sort.cpuSeconds, tavo.megabytes,
+                20 + 4 * listMegabytes, tavo.megabytes / (20 + 4 * listMegabytes));
 }
 
 } // namespace
@@ -124,6 +295,7 @@ int main(int argc, char *argv[])
                 "(%lld rows with replaced characters)\n",
                 noiseReadTime, qlonglong(noiseRows.rows.size()), noiseSaveTime,
                 qlonglong(noiseSaved.unencodable.size()));
+    batchAgainstSort(directory.path());
     std::printf("(%s, %s, Qt %s, %d records parsed)\n", qPrintable(QSysInfo::prettyProductName()),
                 qPrintable(QSysInfo::currentCpuArchitecture()), qVersion(),
                 int(parsed.rows.size()));

@@ -4,107 +4,130 @@
 #include "listfile/partslistfile.h"
 #include "listfile/partslistwriter.h"
 #include "platform/codepage.h"
+#include "platform/fileerror.h"
+#include "platform/filekind.h"
 #include "platform/qsettingsstore.h"
 #include "print/pdfexport.h"
 #include "settings/positionsettings.h"
+#include "settings/positionvalue.h"
+#include "shell/columnlayout.h"
 #include "shell/tablemodel.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHash>
 #include <QLocale>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
 
 #ifdef Q_OS_WIN
 #include <fcntl.h>
 #include <io.h>
 #endif
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
-enum ExitCode { Success = 0, SomeFilesUnread = 1, UsageError = 2 };
+enum ExitCode { Success = 0, Failure = 1, UsageError = 2 };
+
+const QString usage = QStringLiteral("使いかた: tavo-extract [--xy X1,Y1,...,X6,Y6] [--list "
+                                     "FILE] [-o FILE] [--utf8] [--pdf FILE] DRAWING...");
 
 void printError(const QString &text)
 {
     std::fputs(qPrintable(text + QLatin1Char('\n')), stderr);
 }
 
-bool writeOutput(const QString &path, const QByteArray &bytes, QString &error)
+// File names as the command line gave them. A name whose bytes are not
+// UTF-8 (Shift_JIS names from a Windows archive) cannot pass through QString
+// and back; such a file is opened once by its bytes and read through its
+// /dev/fd alias, while messages show the name read as Shift_JIS.
+class Arguments
 {
-    if (path.isEmpty() || path == QLatin1String("-")) {
-#ifdef Q_OS_WIN
-        // Keep CR LF as written: a text-mode console would add a CR to each.
-        _setmode(_fileno(stdout), _O_BINARY);
-#endif
-        QFile out;
-        if (!out.open(stdout, QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) {
-            error = QStringLiteral("標準出力に書き込めません");
-            return false;
+public:
+    QStringList list;
+
+    Arguments(int argc, char *argv[])
+    {
+#ifdef Q_OS_UNIX
+        for (int i = 0; i < argc; ++i) {
+            const QByteArrayView raw(argv[i]);
+            if (raw.isValidUtf8()) {
+                list.append(QString::fromLocal8Bit(raw));
+                continue;
+            }
+            const QString shown = CodePage::decode(raw);
+            const int descriptor = ::open(argv[i], O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            if (descriptor < 0) {
+                list.append(shown);
+                continue;
+            }
+            const QString alias = QStringLiteral("/dev/fd/%1").arg(descriptor);
+            m_shown.insert(alias, shown);
+            list.append(alias);
         }
-        return true;
+#else
+        Q_UNUSED(argc);
+        Q_UNUSED(argv);
+        list = QCoreApplication::arguments();
+#endif
     }
-    const QString reason = PartsListFile::write(path, bytes);
-    if (!reason.isEmpty()) {
-        error = QStringLiteral("%1 に書き込めません（%2）").arg(path, reason);
+
+    // The name for messages.
+    QString shown(const QString &path) const
+    {
+        return m_shown.value(path, path);
+    }
+    // A name that can only be read: it cannot be written by that name.
+    bool isAlias(const QString &path) const
+    {
+        return m_shown.contains(path);
+    }
+
+    // Whether a PDF was asked for, before any parsing: only then does the
+    // program need fonts and with them a GUI application.
+    static bool asksForPdf(int argc, char *argv[])
+    {
+        for (int i = 1; i < argc; ++i) {
+            if (std::strcmp(argv[i], "--pdf") == 0 || std::strncmp(argv[i], "--pdf=", 6) == 0) {
+                return true;
+            }
+        }
         return false;
     }
-    return true;
-}
 
-// --texts: every text of one drawing with its position, to find the title
-// positions from a script.
-int printTexts(const QString &drawing, const QString &output, bool utf8)
+private:
+    QHash<QString, QString> m_shown;
+};
+
+struct Options
 {
-    const DrawingTexts::Result result = DrawingTexts::readFile(drawing);
-    if (!result.readable) {
-        printError(QStringLiteral("%1: %2").arg(drawing, result.error));
-        return SomeFilesUnread;
-    }
-    const auto number = [](double value) {
-        return QString::number(value, 'f', QLocale::FloatingPointShortest);
-    };
-    QString lines;
-    for (const DrawingTexts::Text &text : result.texts) {
-        lines += number(text.x) + QLatin1Char('\t') + number(text.y) + QLatin1Char('\t') +
-                 text.text + QLatin1Char('\n');
-    }
-    QByteArray bytes;
-    if (utf8) {
-        bytes = lines.toUtf8();
-    } else {
-        const CodePage::Encoded encoded = CodePage::encode(lines);
-        bytes = encoded.bytes;
-        if (!encoded.unencodable.isEmpty()) {
-            printError(QStringLiteral("%1: シフトJISにない文字を \"?\" にしました").arg(drawing));
-        }
-    }
-    QString error;
-    if (!writeOutput(output, bytes, error)) {
-        printError(error);
-        return SomeFilesUnread;
-    }
-    if (!result.error.isEmpty()) {
-        printError(QStringLiteral("%1: %2").arg(drawing, result.error));
-        return SomeFilesUnread;
-    }
-    return Success;
-}
+    QStringList drawings;
+    QString list;
+    QString output; // empty: standard output
+    QString pdf;
+    QString xy;
+    bool hasList = false;
+    bool hasXy = false;
+    bool utf8 = false;
+    bool texts = false;
+};
 
-} // namespace
-
-int main(int argc, char *argv[])
+// Parses the command line; prints help, version or a usage error and gives
+// the exit code when the program ends here.
+std::optional<int> parseCommandLine(const QStringList &arguments, Options &options)
 {
-    // The PDF needs fonts, hence a GUI application; it never shows a window,
-    // so it needs no display either.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QGuiApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("tavo-extract"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(TAVO_VERSION));
-
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("図面ファイルの表題を部品表ファイルの形式で出力します。\n"
@@ -131,20 +154,15 @@ int main(int argc, char *argv[])
     const QCommandLineOption textsOption(
         QStringLiteral("texts"),
         QStringLiteral("図面の文字をすべて、ファイルの順に「X タブ Y タブ 文字」の行で出力する"));
-    parser.addOption(textsOption);
-    parser.addOption(listOption);
-    parser.addOption(pdfOption);
-    parser.addOption(xyOption);
-    parser.addOption(outputOption);
-    parser.addOption(utf8Option);
+    parser.addOptions({textsOption, listOption, pdfOption, xyOption, outputOption, utf8Option});
     parser.addPositionalArgument(QStringLiteral("DRAWING"), QStringLiteral("図面ファイル"),
                                  QStringLiteral("DRAWING..."));
 
-    const QString usage = QStringLiteral("使いかた: tavo-extract [--xy X1,Y1,...,X6,Y6] [--list "
-                                         "FILE] [-o FILE] [--utf8] [--pdf FILE] "
-                                         "DRAWING...");
-    if (!parser.parse(QCoreApplication::arguments())) {
-        printError(parser.errorText());
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        printError(unknown.isEmpty()
+                       ? QStringLiteral("オプションの値がありません。")
+                       : QStringLiteral("知らないオプションです: %1").arg(unknown.join(u' ')));
         printError(usage);
         return UsageError;
     }
@@ -154,86 +172,353 @@ int main(int argc, char *argv[])
     if (parser.isSet(QStringLiteral("version"))) {
         parser.showVersion();
     }
-    const QStringList drawings = parser.positionalArguments();
-    if (parser.isSet(textsOption)) {
-        if (drawings.size() != 1) {
-            printError(QStringLiteral("--texts には図面ファイルを 1 つだけ指定してください。"));
-            printError(usage);
-            return UsageError;
-        }
-        return printTexts(drawings.first(), parser.value(outputOption), parser.isSet(utf8Option));
+    options.drawings = parser.positionalArguments();
+    options.hasList = parser.isSet(listOption);
+    options.list = parser.value(listOption);
+    options.output = parser.value(outputOption);
+    if (options.output == QLatin1String("-")) {
+        options.output.clear();
     }
-    if (drawings.isEmpty() && !parser.isSet(listOption)) {
+    options.pdf = parser.value(pdfOption);
+    options.hasXy = parser.isSet(xyOption);
+    options.xy = parser.value(xyOption);
+    options.utf8 = parser.isSet(utf8Option);
+    options.texts = parser.isSet(textsOption);
+    if (options.texts && options.drawings.size() != 1) {
+        printError(QStringLiteral("--texts には図面ファイルを 1 つだけ指定してください。"));
+        printError(usage);
+        return UsageError;
+    }
+    if (options.drawings.isEmpty() && !options.hasList) {
         printError(QStringLiteral("図面ファイルを指定してください。"));
         printError(usage);
         return UsageError;
     }
+    return std::nullopt;
+}
 
+QString entryName(int entry)
+{
+    return QStringLiteral("%1 の %2")
+        .arg(ColumnLayout::title(entry / 2),
+             entry % 2 == 0 ? QStringLiteral("X") : QStringLiteral("Y"));
+}
+
+// --xy: twelve numbers, nothing less; a typo must not quietly switch a field off.
+std::optional<std::array<QString, 12>> positionsFromOption(const QString &text)
+{
+    const QStringList values = text.split(QLatin1Char(','));
+    if (values.size() != PositionSettings::Count) {
+        printError(QStringLiteral("--xy には 12 個の数値をコンマで区切って指定してください"
+                                  "（%1 個あります）。")
+                       .arg(values.size()));
+        return std::nullopt;
+    }
     std::array<QString, 12> positions;
-    if (parser.isSet(xyOption)) {
-        const QStringList values = parser.value(xyOption).split(QLatin1Char(','));
-        if (values.size() != 12) {
-            printError(QStringLiteral("--xy には 12 個の値をコンマで区切って指定してください。"));
+    for (int entry = 0; entry < PositionSettings::Count; ++entry) {
+        if (!positionValue(values[entry])) {
+            printError(QStringLiteral("--xy の %1 番目（%2）が数値ではありません: 「%3」")
+                           .arg(entry + 1)
+                           .arg(entryName(entry), values[entry]));
+            return std::nullopt;
+        }
+        positions[std::size_t(entry)] = values[entry];
+    }
+    return positions;
+}
+
+// The stored positions. False when the store could not be read; a stored
+// value that is no number is told, as it switches its field off.
+bool positionsFromStore(std::array<QString, 12> &positions)
+{
+    QSettingsStore store;
+    PositionSettings settings(store);
+    const QString problem = store.readProblem(QStringLiteral("Radoverurid"));
+    if (!problem.isEmpty()) {
+        printError(problem + QStringLiteral("表題の位置がないので何も取り込めません。"));
+        return false;
+    }
+    settings.LoadPositionSettings();
+    positions = settings.XYPos;
+    for (int entry = 0; entry < PositionSettings::Count; ++entry) {
+        const QString &value = positions[std::size_t(entry)];
+        if (!value.trimmed().isEmpty() && !positionValue(value)) {
+            printError(QStringLiteral("設定の %1（%2）が数値ではありません: 「%3」。%4 "
+                                      "は取り込みません。")
+                           .arg(entryName(entry), PositionSettings::keyName(entry), value,
+                                ColumnLayout::title(entry / 2)));
+        }
+    }
+    return true;
+}
+
+// A file named twice, once to read and once to write, would be destroyed
+// before it is read.
+bool checkTargets(const Options &options, const Arguments &arguments)
+{
+    struct Target
+    {
+        QString option;
+        QString path;
+    };
+    const Target targets[] = {{QStringLiteral("-o"), options.output},
+                              {QStringLiteral("--pdf"), options.pdf}};
+    for (const Target &target : targets) {
+        if (target.path.isEmpty()) {
+            continue;
+        }
+        if (arguments.isAlias(target.path)) {
+            printError(QStringLiteral("%1 %2: 名前が UTF-8 でないファイルには書き出せません。"
+                                      "別の名前を指定してください。")
+                           .arg(target.option, arguments.shown(target.path)));
+            return false;
+        }
+        for (const QString &drawing : options.drawings) {
+            if (FileKind::sameFile(target.path, drawing)) {
+                printError(QStringLiteral("%1 %2: 読み込む図面と同じファイルです。"
+                                          "別の出力先を指定してください。")
+                               .arg(target.option, arguments.shown(target.path)));
+                return false;
+            }
+        }
+    }
+    if (!options.pdf.isEmpty() &&
+        (FileKind::sameFile(options.pdf, options.output) ||
+         (options.hasList && FileKind::sameFile(options.pdf, options.list)) ||
+         options.pdf == options.output)) {
+        printError(
+            QStringLiteral("--pdf %1: 部品表と同じファイルです。別の名前を指定してください。")
+                .arg(options.pdf));
+        return false;
+    }
+    return true;
+}
+
+bool writeStandardOutput(const QByteArray &bytes)
+{
+#ifdef Q_OS_WIN
+    // Keep CR LF as written: a text-mode console would add a CR to each.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    // Small outputs sit in the stdio buffer until the flush, and a file
+    // system may tell a failure only at the close: each step is checked.
+    errno = 0;
+    bool ok = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout) ==
+              std::size_t(bytes.size());
+    ok = ok && std::fflush(stdout) == 0;
+    int error = errno;
+    if (std::fclose(stdout) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        printError(QStringLiteral("標準出力に書き込めません。%1。")
+                       .arg(FileError::reason(error, FileError::Access::Write)));
+    }
+    return ok;
+}
+
+bool writeOutput(const QString &path, const QString &shown, const QByteArray &bytes)
+{
+    if (path.isEmpty()) {
+        return writeStandardOutput(bytes);
+    }
+    const QString reason = PartsListFile::write(path, bytes);
+    if (!reason.isEmpty()) {
+        printError(QStringLiteral("%1 に書き込めません。%2").arg(shown, reason));
+        return false;
+    }
+    return true;
+}
+
+bool writePdf(const QList<QStringList> &rows, const QString &path)
+{
+    TableModel table;
+    table.SetupGridColumns();
+    table.setDataRows(rows);
+    const QString error = writePartsListPdf(table, path);
+    if (!error.isEmpty()) {
+        printError(QStringLiteral("%1 に PDF を書き込めません（%2）").arg(path, error));
+        return false;
+    }
+    return true;
+}
+
+// The kept list, or nothing when it cannot be read at all. `whole` tells
+// whether every record and every character came through.
+std::optional<QList<QStringList>> readList(const QString &path, const QString &shown, bool &whole)
+{
+    const PartsListFile::ReadResult list = PartsListFile::read(path);
+    if (!list.ok()) {
+        printError(QStringLiteral("%1: %2").arg(shown, list.error));
+        return std::nullopt;
+    }
+    if (list.truncation) {
+        printError(
+            QStringLiteral("%1: %2").arg(shown, PartsListReader::describe(*list.truncation)));
+    }
+    if (!list.replaced.isEmpty()) {
+        printError(QStringLiteral("%1: %2").arg(shown, list.replaced));
+    }
+    whole = list.whole();
+    return list.rows;
+}
+
+// --texts: every text of one drawing with its position, to find the title
+// positions from a script.
+int printTexts(const Options &options, const Arguments &arguments)
+{
+    const QString &drawing = options.drawings.first();
+    const QString shown = arguments.shown(drawing);
+    const DrawingTexts::Result result = DrawingTexts::readFile(drawing);
+    if (!result.readable) {
+        printError(QStringLiteral("%1: %2").arg(shown, result.error));
+        return Failure;
+    }
+    const auto number = [](double value) {
+        return QString::number(value, 'f', QLocale::FloatingPointShortest);
+    };
+    QString lines;
+    for (const DrawingTexts::Text &text : result.texts) {
+        lines += number(text.x) + QLatin1Char('\t') + number(text.y) + QLatin1Char('\t') +
+                 text.text + QLatin1Char('\n');
+    }
+    QByteArray bytes;
+    bool whole = result.error.isEmpty();
+    if (options.utf8) {
+        bytes = lines.toUtf8();
+    } else {
+        const CodePage::Encoded encoded = CodePage::encode(lines);
+        bytes = encoded.bytes;
+        if (!encoded.unencodable.isEmpty()) {
+            printError(QStringLiteral("%1: シフトJISにない文字を \"?\" にしました").arg(shown));
+            whole = false;
+        }
+    }
+    if (!writeOutput(options.output, arguments.shown(options.output), bytes)) {
+        return Failure;
+    }
+    if (!result.error.isEmpty()) {
+        printError(QStringLiteral("%1: %2").arg(shown, result.error));
+    }
+    return whole ? Success : Failure;
+}
+
+int run(const Options &options, const Arguments &arguments)
+{
+    if (!checkTargets(options, arguments)) {
+        return UsageError;
+    }
+    if (options.texts) {
+        return printTexts(options, arguments);
+    }
+    std::array<QString, 12> positions;
+    bool allRead = true;
+    if (options.hasXy) {
+        const std::optional<std::array<QString, 12>> given = positionsFromOption(options.xy);
+        if (!given) {
             printError(usage);
             return UsageError;
         }
-        std::copy(values.begin(), values.end(), positions.begin());
-    } else {
-        QSettingsStore store;
-        PositionSettings settings(store);
-        settings.LoadPositionSettings();
-        positions = settings.XYPos;
+        positions = *given;
+    } else if (!options.drawings.isEmpty()) {
+        allRead = positionsFromStore(positions);
     }
 
     BatchExtraction batch(positions);
-    if (parser.isSet(listOption)) {
+    bool listWhole = true;
+    if (options.hasList) {
         // Read first, as Open does: a list that cannot be read writes nothing.
-        const QString listPath = parser.value(listOption);
-        const PartsListFile::ReadResult list = PartsListFile::read(listPath);
-        if (!list.ok()) {
-            printError(QStringLiteral("%1: %2").arg(listPath, list.error));
-            return UsageError;
+        std::optional<QList<QStringList>> rows =
+            readList(options.list, arguments.shown(options.list), listWhole);
+        if (!rows) {
+            return Failure;
         }
-        if (list.truncation) {
-            printError(QStringLiteral("%1: %2").arg(listPath,
-                                                    PartsListReader::describe(*list.truncation)));
-        }
-        batch.rows = list.rows;
+        batch.rows = std::move(*rows);
     }
-    batch.addDrawings(drawings);
+    batch.addDrawings(options.drawings);
     for (const BatchExtraction::Problem &problem : batch.problems) {
-        printError(QStringLiteral("%1: %2").arg(problem.path, problem.reason));
+        printError(QStringLiteral("%1: %2").arg(arguments.shown(problem.path), problem.reason));
     }
-    const bool utf8 = parser.isSet(utf8Option);
+
     QByteArray bytes;
-    if (utf8) {
+    bool encodedWhole = true;
+    if (options.utf8) {
         bytes = PartsListWriter::encodeUtf8(batch.rows);
     } else {
         const PartsListWriter::Encoded encoded = PartsListWriter::encode(batch.rows);
         bytes = encoded.bytes;
+        encodedWhole = encoded.unencodable.isEmpty();
         for (const QString &path : batch.drawingsWithUnencodable) {
-            printError(QStringLiteral("%1: シフトJISにない文字を \"?\" にしました").arg(path));
+            printError(QStringLiteral("%1: シフトJISにない文字を \"?\" にしました")
+                           .arg(arguments.shown(path)));
         }
-        if (batch.drawingsWithUnencodable.isEmpty() && !encoded.unencodable.isEmpty()) {
+        if (batch.drawingsWithUnencodable.isEmpty() && !encodedWhole) {
             printError(QStringLiteral("シフトJISにない文字を \"?\" にしました:\n") +
                        PartsListWriter::describe(encoded.unencodable));
         }
     }
-    QString error;
-    if (!writeOutput(parser.value(outputOption), bytes, error)) {
-        printError(error);
-        return SomeFilesUnread;
+
+    // The user's own list is only replaced by a table that holds all of it.
+    if (options.hasList && !options.output.isEmpty() &&
+        FileKind::sameFile(options.output, options.list) && (!listWhole || !encodedWhole)) {
+        printError(QStringLiteral("%1: 部品表の一部が失われるので上書きしません。")
+                       .arg(arguments.shown(options.output)));
+        return Failure;
     }
-    if (parser.isSet(pdfOption)) {
-        TableModel table;
-        table.SetupGridColumns();
-        table.setDataRows(batch.rows);
-        const QString pdfError = writePartsListPdf(table, parser.value(pdfOption));
-        if (!pdfError.isEmpty()) {
-            printError(QStringLiteral("%1 に PDF を書き込めません（%2）")
-                           .arg(parser.value(pdfOption), pdfError));
-            return SomeFilesUnread;
+    if (!writeOutput(options.output, arguments.shown(options.output), bytes)) {
+        return Failure;
+    }
+    if (!options.pdf.isEmpty() && !writePdf(batch.rows, options.pdf)) {
+        return Failure;
+    }
+    allRead = allRead && listWhole && encodedWhole && batch.problems.isEmpty();
+    return allRead ? Success : Failure;
+}
+
+// A script or a container often has no runtime folder; Qt's GUI part then
+// picks one under /tmp itself but says so on standard error on every run.
+// Handing it such a folder keeps a clean run silent.
+void provideRuntimeFolder()
+{
+#ifdef Q_OS_UNIX
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        return;
+    }
+    const QByteArray folder =
+        QFile::encodeName(QDir::tempPath()) + "/tavo-runtime-" + QByteArray::number(::getuid());
+    ::mkdir(folder.constData(), 0700);
+    struct stat status;
+    if (::lstat(folder.constData(), &status) == 0 && S_ISDIR(status.st_mode) &&
+        status.st_uid == ::getuid() && (status.st_mode & 0777) == 0700) {
+        qputenv("XDG_RUNTIME_DIR", folder);
+    }
+#endif
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    std::unique_ptr<QCoreApplication> app;
+    if (Arguments::asksForPdf(argc, argv)) {
+        // The PDF needs fonts, hence a GUI application; it never shows a
+        // window, so it needs no display either.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
         }
+        provideRuntimeFolder();
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
     }
-    return batch.problems.isEmpty() ? Success : SomeFilesUnread;
+    QCoreApplication::setApplicationName(QStringLiteral("tavo-extract"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAVO_VERSION));
+
+    const Arguments arguments(argc, argv);
+    Options options;
+    if (const std::optional<int> exitCode = parseCommandLine(arguments.list, options)) {
+        return *exitCode;
+    }
+    return run(options, arguments);
 }

@@ -3,14 +3,18 @@
 #include "settings/positionvalue.h"
 
 #include <charconv>
-#include <cstdio>
 
 double CaptureWindows::roundTo15Digits(double value)
 {
+    // Never through the C library's printf: it follows the user's locale, and
+    // with a decimal comma "12,3" reads back as 12.
     char text[64];
-    const int length = std::snprintf(text, sizeof text, "%.15g", value);
+    const std::to_chars_result written =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
     double rounded = value;
-    std::from_chars(text, text + length, rounded);
+    if (written.ec == std::errc()) {
+        std::from_chars(text, written.ptr, rounded);
+    }
     return rounded;
 }
 

@@ -117,4 +117,10 @@ void ListFileCommands::open()
             &m_window, QStringLiteral("部品表ファイルの終わりが欠けています。\nファイル: %1\n%2")
                            .arg(shownPath(path), PartsListReader::describe(*result.truncation)));
     }
+    if (!result.replaced.isEmpty()) {
+        m_window.dialogs().warning(
+            &m_window, QStringLiteral("部品表ファイルに文字として読めない部分があります。\n"
+                                      "ファイル: %1\n%2\n保存するとその部分は元に戻りません。")
+                           .arg(shownPath(path), result.replaced));
+    }
 }

@@ -1,16 +1,59 @@
 #include "partslistfile.h"
 
+#include "platform/fileerror.h"
+#include "platform/filekind.h"
+
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSaveFile>
+
+#include <cerrno>
 
 namespace {
 
 constexpr qint64 readChunk = 4 * 1024 * 1024;
 
-QString megabytes(qint64 bytes)
+// Exact byte counts: a file one byte over the limit must not read as "64 MB".
+QString byteCount(qint64 bytes)
 {
-    return QString::number(bytes / (1024 * 1024));
+    return QLocale(QLocale::Japanese, QLocale::Japan).toString(bytes);
+}
+
+QString tooLarge(qint64 size)
+{
+    const QString limit = QStringLiteral("%1 バイト（%2 MB）")
+                              .arg(byteCount(PartsListFile::MaxFileBytes))
+                              .arg(PartsListFile::MaxFileBytes / (1024 * 1024));
+    if (size < 0) {
+        return QStringLiteral("ファイルが大きすぎます（読めるのは %1 まで）。").arg(limit);
+    }
+    return QStringLiteral("ファイルが大きすぎます（%1 バイト。読めるのは %2 まで）。")
+        .arg(byteCount(size), limit);
+}
+
+// Character devices and FIFOs (/dev/null, a pipe a script reads) are written
+// straight into; replacing them with a regular file would break them.
+QString writeInPlace(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        return QStringLiteral("開けません。%1。")
+            .arg(FileError::reason(file, errno, FileError::Access::Write));
+    }
+    errno = 0;
+    if (file.write(bytes) != bytes.size()) {
+        return QStringLiteral("書き込めません。%1。")
+            .arg(FileError::reason(file, errno, FileError::Access::Write));
+    }
+    errno = 0;
+    file.close();
+    if (file.error() != QFileDevice::NoError) {
+        return QStringLiteral("書き込みを終えられません。%1。")
+            .arg(FileError::reason(file, errno, FileError::Access::Write));
+    }
+    return QString();
 }
 
 } // namespace
@@ -20,7 +63,8 @@ PartsListFile::ReadResult PartsListFile::read(const QString &path)
     ReadResult result;
     const QFileInfo info(path);
     if (!info.exists()) {
-        result.error = QStringLiteral("ファイルがありません。");
+        result.error = info.isSymLink() ? QStringLiteral("リンク先のファイルがありません。")
+                                        : QStringLiteral("ファイルがありません。");
         return result;
     }
     // A device or pipe could block or never end; a parts list is a plain file.
@@ -33,44 +77,54 @@ PartsListFile::ReadResult PartsListFile::read(const QString &path)
         return result;
     }
     if (info.size() > MaxFileBytes) {
-        result.error = QStringLiteral("ファイルが大きすぎます（%1 MB。読めるのは %2 MB まで）。")
-                           .arg(megabytes(info.size()))
-                           .arg(megabytes(MaxFileBytes));
+        result.error = tooLarge(info.size());
         return result;
     }
 
     QFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
-        result.error = QStringLiteral("ファイルを開けません（%1）。").arg(file.errorString());
+        result.error = QStringLiteral("ファイルを開けません。%1。")
+                           .arg(FileError::reason(file, errno, FileError::Access::Read));
         return result;
     }
     // The size may change while we read; never take more than the limit.
-    QByteArray bytes;
-    bytes.reserve(info.size());
+    // Read straight into one buffer of the file's size, one byte more to
+    // see whether it grew.
+    QByteArray bytes(info.size() + 1, Qt::Uninitialized);
+    qsizetype filled = 0;
     for (;;) {
-        const qint64 room = MaxFileBytes + 1 - bytes.size();
-        const QByteArray chunk = file.read(std::min(readChunk, room));
-        if (chunk.isEmpty()) {
+        if (filled == bytes.size()) {
+            bytes.resize(std::min(MaxFileBytes + 1, bytes.size() + readChunk));
+        }
+        errno = 0;
+        const qint64 got =
+            file.read(bytes.data() + filled, std::min<qint64>(readChunk, bytes.size() - filled));
+        if (got <= 0) {
             break;
         }
-        bytes.append(chunk);
-        if (bytes.size() > MaxFileBytes) {
-            result.error = QStringLiteral("ファイルが大きすぎます（読めるのは %1 MB まで）。")
-                               .arg(megabytes(MaxFileBytes));
+        filled += got;
+        if (filled > MaxFileBytes) {
+            result.error = tooLarge(-1);
             return result;
         }
     }
+    bytes.truncate(filled);
     if (file.error() != QFileDevice::NoError) {
-        result.error = QStringLiteral("ファイルを読めません（%1）。").arg(file.errorString());
+        result.error = QStringLiteral("ファイルを読めません。%1。")
+                           .arg(FileError::reason(file, errno, FileError::Access::Read));
         return result;
     }
     file.close();
 
-    PartsListReader::Result records = PartsListReader::read(bytes, MaxRecords);
+    PartsListReader::Result records = PartsListReader::read(std::move(bytes), MaxRecords);
     if (records.recordLimitReached) {
         result.error =
             QStringLiteral("データが多すぎます（読めるのは %1 行まで）。").arg(MaxRecords);
         return result;
+    }
+    if (records.replacedCharacters > 0) {
+        result.replaced = PartsListReader::describeReplaced(records);
     }
     result.rows = std::move(records.rows);
     result.truncation = records.truncation;
@@ -79,20 +133,44 @@ PartsListFile::ReadResult PartsListFile::read(const QString &path)
 
 QString PartsListFile::write(const QString &path, const QByteArray &bytes)
 {
-    if (QFileInfo(path).isDir()) {
+    const QFileInfo info(path);
+    if (info.isDir()) {
         return QStringLiteral("同じ名前のフォルダーがあります。");
     }
+    if (info.exists() && !info.isFile()) {
+        if (isStreamTarget(path)) {
+            return writeInPlace(path, bytes);
+        }
+        return QStringLiteral("通常のファイルではないので置き換えません。");
+    }
+    // QSaveFile would only say, in English, that the file is not writable.
+    if (const int denied = info.exists() ? FileKind::writeAccessError(path) : 0) {
+        if (denied == EACCES && !(info.permissions() & QFileDevice::WriteUser)) {
+            return QStringLiteral("読み取り専用のファイルです。");
+        }
+        return QStringLiteral("%1。").arg(FileError::reason(denied, FileError::Access::Write));
+    }
     QSaveFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
-        return QStringLiteral("ファイルを作れません（%1）。").arg(file.errorString());
+        return QStringLiteral("ファイルを作れません。%1。")
+            .arg(FileError::reason(file, errno, FileError::Access::Write));
     }
+    errno = 0;
     if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
+        const QString reason = FileError::reason(file, errno, FileError::Access::Write);
         file.cancelWriting();
-        return QStringLiteral("書き込めません（%1）。").arg(reason);
+        return QStringLiteral("書き込めません。%1。").arg(reason);
     }
+    errno = 0;
     if (!file.commit()) {
-        return QStringLiteral("書き込みを終えられません（%1）。").arg(file.errorString());
+        return QStringLiteral("書き込みを終えられません。%1。")
+            .arg(FileError::reason(file, errno, FileError::Access::Write));
     }
     return QString();
+}
+
+bool PartsListFile::isStreamTarget(const QString &path)
+{
+    return FileKind::of(path) == FileKind::Stream;
 }

@@ -28,6 +28,11 @@ public:
         // Set when the file could not be read; `rows` is then empty.
         QString error;
         std::optional<PartsListReader::Truncation> truncation;
+        // Set when bytes that are no character were read as U+FFFD: what and where.
+        QString replaced;
+
+        // Every record read whole and every character as it stands.
+        bool whole() const { return ok() && !truncation && replaced.isEmpty(); }
 
         bool ok() const { return error.isEmpty(); }
     };
@@ -35,5 +40,8 @@ public:
     static ReadResult read(const QString &path);
 
     // Writes the bytes atomically; an empty string on success, else why not.
+    // A character device or FIFO is written into as it is; other files that
+    // are not regular files are refused.
     static QString write(const QString &path, const QByteArray &bytes);
+    static bool isStreamTarget(const QString &path);
 };

@@ -36,18 +36,24 @@ struct Field
 // The fields of the text one after the other. Each field takes the separator
 // that ends it, so the line end after a record's sixth field goes with that
 // record and a file ends right after its last record.
+// How a quote inside a quoted field is read. Our lists double it ("" is one
+// quote); older tools wrote it as it stands, so a cell ending in an inch
+// mark gave 3/4"", and only a quote before a separator closed the field.
+enum class QuoteStyle { Doubled, AsWritten };
+
 class FieldStream
 {
 public:
-    explicit FieldStream(QStringView text) : m_text(text) {}
+    // A stream that only counts (`build` false) leaves every field's text empty.
+    FieldStream(QStringView text, QuoteStyle style, bool build = true)
+        : m_text(text), m_style(style), m_build(build)
+    {}
 
     qsizetype position() const { return m_position; }
 
     Field next()
     {
-        while (m_position < m_text.size() && isBlank(m_text[m_position])) {
-            ++m_position;
-        }
+        skipBlanks();
         Field field;
         if (m_position < m_text.size() && m_text[m_position] == quote) {
             readQuoted(field);
@@ -59,32 +65,70 @@ public:
     }
 
 private:
-    // "" is one quote; a quote before a separator or the end closes the
-    // field; any other quote is text, as older tools wrote quotes in cells.
+    void skipBlanks()
+    {
+        while (m_position < m_text.size() && isBlank(m_text[m_position])) {
+            ++m_position;
+        }
+    }
+
+    // Whether the quote at `found` closes the field: only blanks between it
+    // and a separator or the end. The blanks are skipped, as older readers did.
+    bool closes(qsizetype found)
+    {
+        qsizetype after = found + 1;
+        while (after < m_text.size() && isBlank(m_text[after])) {
+            ++after;
+        }
+        if (after == m_text.size() || isSeparator(m_text[after])) {
+            m_position = after;
+            return true;
+        }
+        return false;
+    }
+
     void readQuoted(Field &field)
     {
         ++m_position;
-        qsizetype segment = m_position;
+        const qsizetype start = m_position;
+        qsizetype segment = start;
         for (;;) {
             const qsizetype found = m_text.indexOf(quote, m_position);
             if (found < 0) {
-                field.text.append(m_text.mid(segment));
+                appendText(field, segment, m_text.size());
                 field.unclosedQuote = true;
                 m_position = m_text.size();
                 return;
             }
             const qsizetype after = found + 1;
-            if (after < m_text.size() && m_text[after] == quote) {
-                field.text.append(m_text.mid(segment, after - segment));
+            if (m_style == QuoteStyle::Doubled && after < m_text.size() && m_text[after] == quote) {
+                appendText(field, segment, after);
                 m_position = after + 1;
                 segment = m_position;
-            } else if (after == m_text.size() || isSeparator(m_text[after])) {
-                field.text.append(m_text.mid(segment, found - segment));
-                m_position = after;
-                return;
             } else {
-                m_position = after;
+                // Of a run of quotes only the last can close the field.
+                qsizetype last = found;
+                while (last + 1 < m_text.size() && m_text[last + 1] == quote) {
+                    ++last;
+                }
+                if (closes(last)) {
+                    appendText(field, segment, last);
+                    return;
+                }
+                m_position = last + 1;
             }
+        }
+    }
+
+    void appendText(Field &field, qsizetype from, qsizetype to)
+    {
+        if (!m_build) {
+            return;
+        }
+        if (field.text.isEmpty()) {
+            field.text = m_text.sliced(from, to - from).toString();
+        } else {
+            field.text.append(m_text.sliced(from, to - from));
         }
     }
 
@@ -95,7 +139,9 @@ private:
         while (m_position < m_text.size() && !isSeparator(m_text[m_position])) {
             ++m_position;
         }
-        field.text = m_text.mid(start, m_position - start).toString();
+        if (m_build) {
+            field.text = m_text.sliced(start, m_position - start).toString();
+        }
     }
 
     Separator takeSeparator()
@@ -114,8 +160,40 @@ private:
     }
 
     QStringView m_text;
+    QuoteStyle m_style;
+    bool m_build;
     qsizetype m_position = 0;
 };
+
+// Blank lines and blanks after the last field are no record: many editors
+// leave an empty line at the end of a file.
+qsizetype contentEndOf(QStringView text)
+{
+    qsizetype contentEnd = text.size();
+    while (contentEnd > 0 && (isBlank(text[contentEnd - 1]) || isLineEnd(text[contentEnd - 1]))) {
+        --contentEnd;
+    }
+    return contentEnd;
+}
+
+// Whether the text is a whole number of records read this way; nothing is
+// built, so asking costs a scan and no memory.
+bool wholeRecords(QStringView text, QuoteStyle style)
+{
+    const qsizetype contentEnd = contentEndOf(text);
+    FieldStream fields(text, style, false);
+    int taken = 0;
+    Separator previous = Separator::LineEnd;
+    while (fields.position() < contentEnd || (taken > 0 && previous == Separator::Comma)) {
+        const Field field = fields.next();
+        if (field.unclosedQuote) {
+            return false;
+        }
+        previous = field.endedBy;
+        taken = (taken + 1) % PartsListReader::FieldsPerRecord;
+    }
+    return taken == 0;
+}
 
 // Lines are counted with CR LF, CR and LF each ending one line.
 qsizetype lineAt(QStringView text, qsizetype position)
@@ -143,20 +221,42 @@ QString PartsListReader::decode(QByteArrayView bytes)
 
 PartsListReader::Result PartsListReader::read(QByteArrayView bytes, qsizetype recordLimit)
 {
-    return parse(decode(bytes), recordLimit);
+    return read(bytes.toByteArray(), recordLimit);
 }
 
-PartsListReader::Result PartsListReader::parse(QStringView text, qsizetype recordLimit)
+PartsListReader::Result PartsListReader::read(QByteArray &&bytes, qsizetype recordLimit)
 {
-    // Blank lines and blanks after the last field are no record: many
-    // editors leave an empty line at the end of a file.
-    qsizetype contentEnd = text.size();
-    while (contentEnd > 0 && (isBlank(text[contentEnd - 1]) || isLineEnd(text[contentEnd - 1]))) {
-        --contentEnd;
+    QString text = decode(bytes);
+    // Bytes the code page has no character for came out as U+FFFD; only a
+    // UTF-8 list can hold that character itself.
+    const QChar replacement(QChar::ReplacementCharacter);
+    const qsizetype first = text.indexOf(replacement);
+    qsizetype replaced = 0;
+    qsizetype replacedLine = 0;
+    if (first >= 0) {
+        const bool utf8 = bytes.startsWith("\xEF\xBB\xBF");
+        replaced = text.count(replacement) - (utf8 ? bytes.count("\xEF\xBF\xBD") : 0);
+        replacedLine = replaced > 0 ? lineAt(text, first) : 0;
     }
+    // The bytes are not needed any more: a large list is held once as bytes,
+    // once as text and once as cells, never all three at a time.
+    bytes = QByteArray();
+    Result result = parse(text, recordLimit);
+    result.replacedCharacters = replaced;
+    result.firstReplacedLine = replacedLine;
+    return result;
+}
 
+namespace {
+
+PartsListReader::Result parseWith(QStringView text, QuoteStyle style, qsizetype recordLimit)
+{
+    using Result = PartsListReader::Result;
+    using Truncation = PartsListReader::Truncation;
+    constexpr int FieldsPerRecord = PartsListReader::FieldsPerRecord;
+    const qsizetype contentEnd = contentEndOf(text);
     Result result;
-    FieldStream fields(text);
+    FieldStream fields(text, style);
     while (fields.position() < contentEnd) {
         if (recordLimit >= 0 && result.rows.size() >= recordLimit) {
             result.recordLimitReached = true;
@@ -202,6 +302,22 @@ PartsListReader::Result PartsListReader::parse(QStringView text, qsizetype recor
     return result;
 }
 
+} // namespace
+
+PartsListReader::Result PartsListReader::parse(QStringView text, qsizetype recordLimit)
+{
+    // Only the whole file tells which way its quotes were written: the
+    // reading that gives whole records wins, ours when both do.
+    Result doubled = parseWith(text, QuoteStyle::Doubled, recordLimit);
+    // The readings differ only where two quotes meet.
+    if (!doubled.truncation || !text.contains(u"\"\"") ||
+        !wholeRecords(text, QuoteStyle::AsWritten)) {
+        return doubled;
+    }
+    doubled = Result();
+    return parseWith(text, QuoteStyle::AsWritten, recordLimit);
+}
+
 QString PartsListReader::describe(const Truncation &truncation)
 {
     const QString where = QStringLiteral("最後のデータ（表の %1 行目。ファイルの %2 行目から）")
@@ -222,4 +338,13 @@ QString PartsListReader::describe(const Truncation &truncation)
                    .arg(truncation.endLine);
     }
     return text + QStringLiteral("\n足りない項目は空欄にして読み込みました。");
+}
+
+QString PartsListReader::describeReplaced(const Result &result)
+{
+    return QStringLiteral("文字として読めないバイトが %1 か所あり、「%2」に置き換えました（最初は "
+                          "%3 行目）。")
+        .arg(result.replacedCharacters)
+        .arg(QChar(QChar::ReplacementCharacter))
+        .arg(result.firstReplacedLine);
 }

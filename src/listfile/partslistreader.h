@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
@@ -35,6 +36,9 @@ public:
         std::optional<Truncation> truncation;
         // Reading stopped after `recordLimit` records; the rest was not read.
         bool recordLimitReached = false;
+        // Bytes that are no character of the file's encoding, each read as U+FFFD.
+        qsizetype replacedCharacters = 0;
+        qsizetype firstReplacedLine = 0;
     };
 
     // The file's text: UTF-8 when it begins with a UTF-8 byte-order mark,
@@ -42,8 +46,12 @@ public:
     static QString decode(QByteArrayView bytes);
 
     static Result read(QByteArrayView bytes, qsizetype recordLimit = -1);
+    // The same, letting go of the bytes once they are decoded.
+    static Result read(QByteArray &&bytes, qsizetype recordLimit = -1);
     static Result parse(QStringView text, qsizetype recordLimit = -1);
 
     // One or two sentences for the user about a file that ended inside a record.
     static QString describe(const Truncation &truncation);
+    // One sentence about bytes that could not be read as characters.
+    static QString describeReplaced(const Result &result);
 };

@@ -66,18 +66,31 @@ QString decode(QByteArrayView bytes)
     }
     // ICU keeps a lead byte at the very end waiting for its trail byte and
     // would drop it; a line feed after the text makes it come out as invalid.
-    QByteArray terminated;
-    terminated.reserve(bytes.size() + 1);
-    terminated.append(bytes);
-    terminated.append('\n');
-    toIcuControls(terminated);
-    QString text = decoder(terminated);
-    text.chop(1);
+    // The copy this takes is only made when needed: a list of 60 MB is
+    // decoded straight from its bytes.
+    const auto hasIcuSwappedControl = [](QByteArrayView view) {
+        return view.contains('\x1a') || view.contains('\x1c') || view.contains('\x7f');
+    };
+    QString text;
+    if (!bytes.isEmpty() && quint8(bytes.back()) < 0x80 && !hasIcuSwappedControl(bytes)) {
+        text = decoder(bytes);
+    } else {
+        QByteArray terminated;
+        terminated.reserve(bytes.size() + 1);
+        terminated.append(bytes);
+        terminated.append('\n');
+        toIcuControls(terminated);
+        text = decoder(terminated);
+        text.chop(1);
+    }
     // ICU marks invalid bytes with SUB (U+001A); show them as U+FFFD unless
     // the input really held that control character.
     if (text.contains(QChar(0x1A)) && !bytes.contains('\x1a')) {
         text.replace(QChar(0x1A), QChar(QChar::ReplacementCharacter));
     }
+    // The decoder sized the text for one character a byte; double-byte
+    // characters leave much of that unused.
+    text.squeeze();
     return text;
 }
 

@@ -1,6 +1,10 @@
 #include "qsettingsstore.h"
 
+#include "filekind.h"
+
+#include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
 
 QSettingsStore::QSettingsStore() = default;
@@ -9,10 +13,38 @@ QSettingsStore::QSettingsStore(const QString &iniFile) : m_iniFile(iniFile) {}
 
 QSettingsStore::~QSettingsStore() = default;
 
-QSettings &QSettingsStore::settingsFor(const QString &application)
+QString QSettingsStore::iniPath(const QString &application) const
 {
-    if (!m_settings || application != m_application) {
+    if (!m_iniFile.isEmpty()) {
+        return m_iniFile;
+    }
+#ifdef Q_OS_WIN
+    Q_UNUSED(application);
+    return QString();
+#else
+    // Where QSettings keeps a user-scope INI file of this organisation name.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QLatin1Char('/') + application + QStringLiteral(".ini");
+#endif
+}
+
+QSettings *QSettingsStore::settingsFor(const QString &application)
+{
+    if ((!m_settings && !m_blocked) || application != m_application) {
         m_application = application;
+        m_settings.reset();
+        m_blocked = false;
+        m_problem.clear();
+        // QSettings reads the file as it starts and would wait forever on a
+        // FIFO; anything but a regular file is left alone.
+        const QString path = iniPath(application);
+        const FileKind::Kind kind = path.isEmpty() ? FileKind::Missing : FileKind::of(path);
+        if (kind != FileKind::Missing && kind != FileKind::Regular) {
+            m_blocked = true;
+            m_problem = QStringLiteral("設定ファイル %1 が通常のファイルではないので読みません。")
+                            .arg(path);
+            return nullptr;
+        }
         if (!m_iniFile.isEmpty()) {
             m_settings = std::make_unique<QSettings>(m_iniFile, QSettings::IniFormat);
         } else {
@@ -25,15 +57,32 @@ QSettings &QSettingsStore::settingsFor(const QString &application)
                                                      application);
 #endif
         }
+        if (m_settings->status() == QSettings::AccessError ||
+            (kind == FileKind::Regular && !QFileInfo(path).isReadable())) {
+            m_problem = QStringLiteral("設定ファイル %1 を読めません（読み取る権限がありません）。")
+                            .arg(m_settings->fileName());
+        } else if (m_settings->status() == QSettings::FormatError) {
+            m_problem = QStringLiteral("設定ファイル %1 の書式が壊れています。")
+                            .arg(m_settings->fileName());
+        }
     }
-    return *m_settings;
+    return m_settings.get();
+}
+
+QString QSettingsStore::readProblem(const QString &application)
+{
+    settingsFor(application);
+    return m_problem;
 }
 
 QString QSettingsStore::GetSetting(const QString &application, const QString &section,
                                    const QString &key, const QString &defaultValue)
 {
-    QSettings &settings = settingsFor(application);
-    const QVariant value = settings.value(section + QLatin1Char('/') + key, defaultValue);
+    QSettings *settings = settingsFor(application);
+    if (!settings) {
+        return defaultValue;
+    }
+    const QVariant value = settings->value(section + QLatin1Char('/') + key, defaultValue);
     // A hand-edited INI line such as "Key1=1,5" comes back as a list; keep its text.
     if (value.typeId() == QMetaType::QStringList) {
         return value.toStringList().join(QLatin1Char(','));
@@ -45,12 +94,18 @@ void QSettingsStore::SaveSetting(const QString &application, const QString &sect
                                  const QString &key, const QString &value)
 {
     const QString path = section + QLatin1Char('/') + key;
-    settingsFor(application).setValue(path, value);
+    if (QSettings *settings = settingsFor(application)) {
+        settings->setValue(path, value);
+    }
     m_unflushed.append({path, value});
 }
 
 bool QSettingsStore::flush()
 {
+    if (m_blocked) {
+        m_unflushed.clear();
+        return false;
+    }
     if (!m_settings) {
         return true;
     }
@@ -83,5 +138,5 @@ QString QSettingsStore::location() const
     if (m_settings) {
         return m_settings->fileName();
     }
-    return m_iniFile;
+    return m_blocked ? iniPath(m_application) : m_iniFile;
 }

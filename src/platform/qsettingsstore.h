@@ -30,12 +30,19 @@ public:
     bool flush() override;
     QString location() const override;
 
+    // Why the stored values of the application could not be read (in
+    // Japanese, naming the file), or empty. The store then gives defaults.
+    QString readProblem(const QString &application);
+
 private:
-    QSettings &settingsFor(const QString &application);
+    QSettings *settingsFor(const QString &application);
+    QString iniPath(const QString &application) const;
 
     QString m_iniFile;
     QString m_application;
     std::unique_ptr<QSettings> m_settings;
+    bool m_blocked = false; // the file is no regular file and is not touched
+    QString m_problem;
     // Saved since the last flush, to check the file when QSettings cannot say.
     QList<std::pair<QString, QString>> m_unflushed;
 };

@@ -125,8 +125,9 @@ void TestPartsListFile::unreadable_data()
                                   << "ありません";
     QTest::newRow("a folder") << "folder"
                               << "フォルダー";
-    QTest::newRow("larger than the limit") << "huge"
-                                           << "大きすぎます";
+    // One byte over must not read as "64 MB, the limit is 64 MB".
+    QTest::newRow("one byte larger than the limit") << "huge"
+                                                    << "67,108,865 バイト";
 #ifdef Q_OS_LINUX
     // A device would be read for ever.
     QTest::newRow("a device") << "device"
@@ -162,15 +163,25 @@ void TestPartsListFile::unreadable()
 void TestPartsListFile::failedSaveKeepsTheOldFile_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("target is a folder") << "folder";
-    QTest::newRow("read-only folder") << "read-only folder";
-    QTest::newRow("full file system") << "full";
-    QTest::newRow("read-only file system") << "read-only file system";
+    QTest::addColumn<QString>("reason"); // part of the message, in Japanese
+    QTest::newRow("target is a folder") << "folder"
+                                        << "フォルダー";
+    QTest::newRow("read-only folder") << "read-only folder"
+                                      << "権限がありません";
+    QTest::newRow("full file system") << "full"
+                                      << "ディスクがいっぱいです";
+    QTest::newRow("read-only file system") << "read-only file system"
+                                           << "読み取り専用";
+    QTest::newRow("read-only file") << "read-only file"
+                                    << "読み取り専用のファイル";
+    QTest::newRow("missing folder") << "missing folder"
+                                    << "フォルダーがありません";
 }
 
 void TestPartsListFile::failedSaveKeepsTheOldFile()
 {
     QFETCH(QString, kind);
+    QFETCH(QString, reason);
     QTemporaryDir temporary;
     QString directory = temporary.path();
     QString path = directory + "/list.txt";
@@ -179,8 +190,14 @@ void TestPartsListFile::failedSaveKeepsTheOldFile()
 
     if (kind == "folder") {
         QVERIFY(QDir(directory).mkdir("list.txt"));
-        QVERIFY(!PartsListFile::write(path, bytes).isEmpty());
+        const QString error = PartsListFile::write(path, bytes);
+        QVERIFY2(error.contains(reason), qPrintable(error));
         QVERIFY(QFileInfo(path).isDir());
+        return;
+    }
+    if (kind == "missing folder") {
+        const QString error = PartsListFile::write(directory + "/gone/list.txt", bytes);
+        QVERIFY2(error.contains(reason), qPrintable(error));
         return;
     }
     if (kind == "full" || kind == "read-only file system") {
@@ -201,6 +218,11 @@ void TestPartsListFile::failedSaveKeepsTheOldFile()
             QSKIP("this user writes into read-only folders (root); see the read-only file system "
                   "row");
         }
+    } else if (kind == "read-only file") {
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+        if (QFileInfo(path).isWritable()) {
+            QSKIP("this user writes into read-only files (root)");
+        }
     } else if (kind == "full") {
         bytes = QByteArray(1024 * 1024, 'x');
     } else if (kind == "read-only file system") {
@@ -209,7 +231,7 @@ void TestPartsListFile::failedSaveKeepsTheOldFile()
 
     const QString error = PartsListFile::write(path, bytes);
     QFile::setPermissions(directory, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QVERIFY(!error.isEmpty());
+    QVERIFY2(error.contains(reason), qPrintable(error));
     QCOMPARE(contents(path), oldList);
     QCOMPARE(QDir(directory).entryList(QDir::Files | QDir::Hidden), QStringList{"list.txt"});
 }

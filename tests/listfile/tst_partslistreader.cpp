@@ -19,6 +19,8 @@ private Q_SLOTS:
     void truncated();
     void encodings_data();
     void encodings();
+    void replacedCharacters_data();
+    void replacedCharacters();
     void hostileBytesNeverFail_data();
     void hostileBytesNeverFail();
     void hugeLineIsOneField();
@@ -70,6 +72,21 @@ void TestPartsListReader::records_data()
         << Rows{row("1", "2", "3", "4", "5", ""), row("7")};
     QTest::newRow("blank lines after the last record")
         << QByteArray("\"1\",,,,,\r\n\r\n\r\n  \r\n") << Rows{row("1")};
+    // Lists of the older tool: quotes written as they stand. Read with
+    // doubled quotes these would swallow the next cells and end short.
+    QTest::newRow("old list: inch mark at the end of a cell")
+        << QByteArray("\"\xC6\xAF\xCC\xDF\xD9 3/4\"\",\"b\",\"\",\"\",\"2\",\"\"\r\n"
+                      "\"A-2\",\"\",\"\",\"\",\"\",\"6\"\"\"\r\n")
+        << Rows{row(QString::fromUtf8("ﾆｯﾌﾟﾙ 3/4\""), "b", "", "", "2", ""),
+                row("A-2", "", "", "", "", "6\"\"")};
+    QTest::newRow("old list: quotes around a word and at a cell's end")
+        << QByteArray("\"say \"hi\"\",\"\"\",,,,\r\n") << Rows{row("say \"hi\"", "\"")};
+    QTest::newRow("blanks and tabs between closing quote and separator")
+        << QByteArray("\"F\" ,\"G\"\t,\"H\"  \t,,,\"L\" \r\n\"M\",,,,,\r\n")
+        << Rows{row("F", "G", "H", "", "", "L"), row("M")};
+    // Where both readings give whole records the file is one of ours.
+    QTest::newRow("both readings whole: doubled quotes win")
+        << QByteArray("\"6\"\" pipe\",\"\"\"\",,,,\r\n") << Rows{row("6\" pipe", "\"")};
     QTest::newRow("trailing comma gives the sixth field")
         << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",") << Rows{row("1", "2", "3", "4", "5", "")};
 }
@@ -219,6 +236,34 @@ void TestPartsListReader::encodings()
         PartsListReader::read(mark + "\"" + bytes + "\",,,,,\r\n");
     QCOMPARE(result.rows.size(), 1);
     QCOMPARE(result.rows.first().first(), text);
+}
+
+void TestPartsListReader::replacedCharacters_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("replaced");
+    QTest::addColumn<int>("line");
+
+    QTest::newRow("clean") << QByteArray("\"\x83\x75\",,,,,\r\n") << 0 << 0;
+    QTest::newRow("invalid bytes on line 2")
+        << QByteArray("\"a\",,,,,\r\n\"\x80\",\"\xFD\",,,,\r\n") << 2 << 2;
+    QTest::newRow("UTF-8 list holding U+FFFD itself")
+        << QByteArray("\xEF\xBB\xBF\"\xEF\xBF\xBD\",,,,,\r\n") << 0 << 0;
+    QTest::newRow("UTF-8 list with an invalid byte")
+        << QByteArray("\xEF\xBB\xBF\"\xFF\",,,,,\r\n") << 1 << 1;
+}
+
+void TestPartsListReader::replacedCharacters()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, replaced);
+    QFETCH(int, line);
+    const PartsListReader::Result result = PartsListReader::read(bytes);
+    QCOMPARE(result.replacedCharacters, replaced);
+    if (replaced > 0) {
+        QCOMPARE(result.firstReplacedLine, line);
+        QVERIFY(PartsListReader::describeReplaced(result).contains(QString::number(line)));
+    }
 }
 
 void TestPartsListReader::hostileBytesNeverFail_data()
