@@ -1,6 +1,7 @@
 #include "pdfexport.h"
 
 #include "pagelayout.h"
+#include "platform/fileerror.h"
 #include "sheetprinter.h"
 #include "shell/tablemodel.h"
 
@@ -10,6 +11,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+
+#include <cerrno>
 
 QFont printFont()
 {
@@ -24,8 +27,9 @@ QFont printFont()
 QString writePartsListPdf(const TableModel &table, const QString &path)
 {
     QSaveFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
-        return file.errorString();
+        return FileError::reason(file, errno, FileError::Access::Write);
     }
     {
         QPdfWriter writer(&file);
@@ -48,8 +52,9 @@ QString writePartsListPdf(const TableModel &table, const QString &path)
         SheetPrinter::drawPages(writer, painter, table, pages);
         painter.end();
     }
+    errno = 0;
     if (!file.commit()) {
-        return file.errorString();
+        return FileError::reason(file, errno, FileError::Access::Write);
     }
     return {};
 }
