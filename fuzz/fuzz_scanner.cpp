@@ -36,7 +36,8 @@ std::vector<std::string> blocks(QByteArray bytes, qint64 piece, std::size_t chun
     std::vector<std::string> seen;
     DrawingScanner scanner(chunk);
     scanner.scan(device, [&](const DrawingScanner::Block &block) {
-        for (const std::string_view line : {block.xLine, block.yLine, block.textLine}) {
+        for (const std::string_view line :
+             {block.xLine, block.yLine, block.textLine, block.heightLine}) {
             if (line.size() > DrawingScanner::maxLineBytes) {
                 std::abort();
             }

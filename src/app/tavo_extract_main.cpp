@@ -1,5 +1,6 @@
 // tavo-extract: the title extraction without a window, for scripts.
 #include "extract/batchextraction.h"
+#include "extract/titleextractor.h"
 #include "listfile/partslistfile.h"
 #include "listfile/partslistwriter.h"
 #include "platform/qsettingsstore.h"
@@ -149,6 +150,9 @@ int main(int argc, char *argv[])
     batch.addDrawings(drawings);
     for (const BatchExtraction::Problem &problem : batch.problems) {
         printError(QStringLiteral("%1: %2").arg(problem.path, problem.reason));
+    }
+    for (const QString &path : batch.drawingsWithoutText) {
+        printError(QStringLiteral("%1: %2").arg(path, TitleExtractor::noTextNotice()));
     }
     const bool utf8 = parser.isSet(utf8Option);
     QByteArray bytes;

@@ -30,6 +30,9 @@ void BatchExtraction::addDrawings(const QStringList &paths)
         if (!result.error.isEmpty()) {
             problems.append({path, result.error});
         }
+        if (result.noTextRecords) {
+            drawingsWithoutText.append(path);
+        }
         const qsizetype row = table.Rows();
         table.setRows(row + 1);
         bool unencodable = false;

@@ -1,10 +1,12 @@
 #include "drawingscanner.h"
 
 #include "platform/codepage.h"
+#include "shell/decimalnumber.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 #include <string>
 
 namespace {
@@ -47,14 +49,204 @@ struct KeptLine
             view = owned;
         }
     }
+    void keep(std::string_view line, bool transient)
+    {
+        view = line;
+        if (transient) {
+            own();
+        }
+    }
 };
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// A count written as plain digits; -1 for anything else. Nine digits at most,
+// more than any real record holds.
+long long wholeNumber(std::string_view line)
+{
+    line = trimmed(line);
+    if (line.empty() || line.size() > 9) {
+        return -1;
+    }
+    long long value = 0;
+    for (const char c : line) {
+        if (c < '0' || c > '9') {
+            return -1;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+bool isNumberEqualTo(std::string_view line, double expected)
+{
+    line = trimmed(line);
+    const DecimalNumber::Prefix number = DecimalNumber::parsePrefix(line);
+    return number.length > 0 && number.length == line.size() && number.value == expected;
+}
+
+// One of the two layouts a TEX record is written in, followed as the block's
+// lines stream past. It names the next line it needs to see; the scanner
+// hands over just those, so a block costs it a dozen calls.
+//   line P:          property count (5 in the older layout, 6 in the newer)
+//   h = P + 1 + count: alignment 1..9, then the 3 x 3 matrix a b X / c d Y / 0 0 1
+//   k = h + 20 (older) or h + 21 (newer): the number of text lines, then
+//   k pairs (text, 0), and the terminator right after them.
+class LayoutReader
+{
+public:
+    static constexpr long long never = std::numeric_limits<long long>::max();
+
+    LayoutReader(int countLine, int lineCountOffset)
+        : m_countLine(countLine), m_lineCountOffset(lineCountOffset)
+    {}
+
+    void restart()
+    {
+        m_stage = Stage::PropertyCount;
+        m_next = m_countLine;
+        m_x.view = m_y.view = m_height.view = {};
+        m_text.clear();
+    }
+    long long nextLine() const { return m_next; }
+    // Line `number` (== nextLine()); `transient`: its bytes vanish after the call.
+    void line(long long number, std::string_view text, bool transient);
+    bool fitsTerminatorAt(long long number) const
+    {
+        return m_stage == Stage::Terminator && number == m_next;
+    }
+    void ownViews()
+    {
+        m_x.own();
+        m_y.own();
+        m_height.own();
+    }
+    DrawingScanner::Block block() const { return {m_x.view, m_y.view, m_text, m_height.view}; }
+
+private:
+    enum class Stage {
+        PropertyCount,
+        Alignment,
+        X,
+        Y,
+        MatrixZero1,
+        MatrixZero2,
+        MatrixOne,
+        Height,
+        LineCount,
+        Text,
+        Zero,
+        Terminator,
+        Failed
+    };
+
+    void fail() { m_stage = Stage::Failed, m_next = never; }
+
+    const int m_countLine;
+    const int m_lineCountOffset;
+    Stage m_stage = Stage::Failed;
+    long long m_next = never;
+    long long m_alignmentLine = 0;
+    long long m_pairsLeft = 0;
+    KeptLine m_x;
+    KeptLine m_y;
+    KeptLine m_height;
+    std::string m_text; // the text lines joined by one blank, cut at maxLineBytes
+};
+
+void LayoutReader::line(long long number, std::string_view text, bool transient)
+{
+    switch (m_stage) {
+    case Stage::PropertyCount: {
+        const long long properties = wholeNumber(text);
+        if (properties < 0) {
+            return fail();
+        }
+        m_alignmentLine = number + 1 + properties;
+        m_stage = Stage::Alignment, m_next = m_alignmentLine;
+        return;
+    }
+    case Stage::Alignment: {
+        const std::string_view alignment = trimmed(text);
+        if (alignment.size() != 1 || alignment[0] < '1' || alignment[0] > '9') {
+            return fail();
+        }
+        m_stage = Stage::X, m_next = number + 3;
+        return;
+    }
+    case Stage::X:
+        m_x.keep(text, transient);
+        m_stage = Stage::Y, m_next = number + 3;
+        return;
+    case Stage::Y:
+        m_y.keep(text, transient);
+        m_stage = Stage::MatrixZero1, m_next = number + 1;
+        return;
+    case Stage::MatrixZero1:
+    case Stage::MatrixZero2:
+        if (!isNumberEqualTo(text, 0)) {
+            return fail();
+        }
+        m_stage = m_stage == Stage::MatrixZero1 ? Stage::MatrixZero2 : Stage::MatrixOne;
+        m_next = number + 1;
+        return;
+    case Stage::MatrixOne:
+        if (!isNumberEqualTo(text, 1)) {
+            return fail();
+        }
+        // The height stands four lines before the line count.
+        m_stage = Stage::Height, m_next = m_alignmentLine + m_lineCountOffset - 4;
+        return;
+    case Stage::Height:
+        m_height.keep(text, transient);
+        m_stage = Stage::LineCount, m_next = number + 4;
+        return;
+    case Stage::LineCount: {
+        const long long lines = wholeNumber(text);
+        if (lines < 1) {
+            return fail();
+        }
+        m_pairsLeft = lines;
+        m_stage = Stage::Text, m_next = number + 1;
+        return;
+    }
+    case Stage::Text:
+        if (!m_text.empty() && m_text.size() < DrawingScanner::maxLineBytes) {
+            m_text += ' ';
+        }
+        m_text.append(text.substr(0, DrawingScanner::maxLineBytes - m_text.size()));
+        m_stage = Stage::Zero, m_next = number + 1;
+        return;
+    case Stage::Zero:
+        if (!isNumberEqualTo(text, 0)) {
+            return fail();
+        }
+        m_stage = --m_pairsLeft == 0 ? Stage::Terminator : Stage::Text;
+        m_next = number + 1;
+        return;
+    case Stage::Terminator: // a line where the terminator belongs
+    case Stage::Failed:
+        return fail();
+    }
+}
 
 // The item reader and block reader as one state machine over the bytes, so
 // a file is read once, in chunks, without splitting it into lines first.
 class Machine
 {
 public:
-    explicit Machine(const DrawingScanner::BlockHandler &onBlock) : m_onBlock(onBlock) {}
+    Machine(const DrawingScanner::BlockHandler &onBlock, long long &textRecords)
+        : m_onBlock(onBlock), m_textRecords(textRecords)
+    {}
 
     void feed(const char *data, std::size_t size);
     void finish();
@@ -72,9 +264,23 @@ private:
     void startBlock()
     {
         m_state = State::Block, m_lineCount = 0, m_partial.clear(), m_partialCut = false;
+        m_older.restart();
+        m_newer.restart();
+        m_nextStructureLine = std::min(m_older.nextLine(), m_newer.nextLine());
+    }
+    // Line m_lineCount, which one of the layouts asked for.
+    void structureLine(std::string_view line, bool transient)
+    {
+        for (LayoutReader *layout : {&m_older, &m_newer}) {
+            if (layout->nextLine() == m_lineCount) {
+                layout->line(m_lineCount, line, transient);
+            }
+        }
+        m_nextStructureLine = std::min(m_older.nextLine(), m_newer.nextLine());
     }
 
     const DrawingScanner::BlockHandler &m_onBlock;
+    long long &m_textRecords;
     State m_state = State::ItemStart;
     // The item so far, enough of it to tell whether it is "TEX".
     std::array<char, 16> m_item{};
@@ -86,6 +292,9 @@ private:
     std::size_t m_lastSlot = 0; // where line m_lineCount is kept
     std::string m_partial;      // a block line that runs past the end of a chunk
     bool m_partialCut = false;
+    LayoutReader m_older{5, 20};
+    LayoutReader m_newer{6, 21};
+    long long m_nextStructureLine = LayoutReader::never;
 };
 
 void Machine::endItem(bool atLineEnd)
@@ -125,12 +334,16 @@ void Machine::blockLine(std::string_view line, bool transient, bool cut)
     line = withoutCr(line);
     if (!cut && line == "|~") {
         const long long n = m_lineCount + 1;
-        if (n >= shortestBlock) {
+        ++m_textRecords;
+        const bool older = m_older.fitsTerminatorAt(n);
+        if (older != m_newer.fitsTerminatorAt(n)) {
+            m_onBlock((older ? m_older : m_newer).block());
+        } else if (n >= shortestBlock) {
             // Line n - 1 is in the last slot; line n - k is k - 1 slots before it.
             auto lineAt = [this](std::size_t back) {
                 return m_lines[(m_lastSlot + keptLines - (back - 1)) % keptLines].view;
             };
-            m_onBlock({lineAt(21), lineAt(18), lineAt(2)});
+            m_onBlock({lineAt(21), lineAt(18), lineAt(2), {}});
         }
         m_state = State::ItemStart;
         return;
@@ -143,6 +356,9 @@ void Machine::blockLine(std::string_view line, bool transient, bool cut)
         kept.owned.assign(kept.view);
         kept.view = kept.owned;
     }
+    if (m_lineCount == m_nextStructureLine) {
+        structureLine(kept.view, transient);
+    }
 }
 
 void Machine::ownViews()
@@ -153,6 +369,8 @@ void Machine::ownViews()
     for (KeptLine &line : m_lines) {
         line.own();
     }
+    m_older.ownViews();
+    m_newer.ownViews();
 }
 
 void Machine::feed(const char *data, std::size_t size)
@@ -189,8 +407,12 @@ void Machine::feed(const char *data, std::size_t size)
                         // An ordinary line: only remembered, never looked at.
                         ++m_lineCount;
                         m_lastSlot = m_lastSlot + 1 == keptLines ? 0 : m_lastSlot + 1;
-                        m_lines[m_lastSlot].view =
-                            std::string_view(line, std::min(length, DrawingScanner::maxLineBytes));
+                        const std::string_view kept(line,
+                                                    std::min(length, DrawingScanner::maxLineBytes));
+                        m_lines[m_lastSlot].view = kept;
+                        if (m_lineCount == m_nextStructureLine) {
+                            structureLine(kept, false);
+                        }
                     }
                     line = lineEnd + 1;
                 }
@@ -304,14 +526,44 @@ void Machine::finish()
 
 DrawingScanner::Encoding DrawingScanner::detectEncoding(std::string_view head)
 {
+    head = head.substr(0, headBytes);
     if (head.substr(0, 3) == "\xEF\xBB\xBF") {
         return Encoding::Utf8;
     }
-    if (firstLine(head) == "#~1") {
-        const std::string_view second = firstLine(head);
-        if (second == "ENCODING:UTF-8") {
+    std::string_view rest = head;
+    if (firstLine(rest) == "#~1") {
+        while (!rest.empty()) {
+            const std::string_view line = trimmed(firstLine(rest));
+            if (line.substr(0, 2) == "#~") {
+                break;
+            }
+            if (line == "ENCODING:UTF-8") {
+                return Encoding::Utf8;
+            }
+            if (line == "ENCODING:SJIS") {
+                return Encoding::CodePage932;
+            }
+        }
+    }
+    // Undeclared: the format version, from 3.20 on always UTF-8.
+    rest = head;
+    while (!rest.empty()) {
+        if (firstLine(rest) != "#~3") {
+            continue;
+        }
+        std::string_view version;
+        for (int line = 1; line <= 12; ++line) {
+            if (rest.empty()) {
+                return Encoding::CodePage932;
+            }
+            version = firstLine(rest);
+        }
+        version = trimmed(version);
+        const DecimalNumber::Prefix number = DecimalNumber::parsePrefix(version);
+        if (number.length > 0 && number.value >= 3.2) {
             return Encoding::Utf8;
         }
+        break;
     }
     return Encoding::CodePage932;
 }
@@ -326,9 +578,21 @@ bool DrawingScanner::scan(QIODevice &device, const BlockHandler &onBlock)
 {
     m_error.clear();
     m_encoding = Encoding::CodePage932;
-    Machine machine(onBlock);
+    m_textRecords = 0;
+    Machine machine(onBlock, m_textRecords);
     QByteArray buffer(qsizetype(std::max<std::size_t>(m_chunkSize, 16)), Qt::Uninitialized);
-    bool first = true;
+    // The start of the file, gathered while reads are too short to tell the
+    // encoding; never changed once it is fed, so views into it stay valid.
+    std::string held;
+    bool decided = false;
+    auto decideAndFeed = [&](std::string_view data) {
+        decided = true;
+        m_encoding = detectEncoding(data);
+        if (data.substr(0, 3) == "\xEF\xBB\xBF") {
+            data.remove_prefix(3);
+        }
+        machine.feed(data.data(), data.size());
+    };
     for (;;) {
         machine.ownViews();
         const qint64 got = device.read(buffer.data(), buffer.size());
@@ -339,15 +603,20 @@ bool DrawingScanner::scan(QIODevice &device, const BlockHandler &onBlock)
         if (got == 0) {
             break;
         }
-        std::string_view chunk(buffer.constData(), std::size_t(got));
-        if (first) {
-            first = false;
-            m_encoding = detectEncoding(chunk);
-            if (chunk.substr(0, 3) == "\xEF\xBB\xBF") {
-                chunk.remove_prefix(3);
+        const std::string_view chunk(buffer.constData(), std::size_t(got));
+        if (decided) {
+            machine.feed(chunk.data(), chunk.size());
+        } else if (held.empty() && chunk.size() >= headBytes) {
+            decideAndFeed(chunk);
+        } else {
+            held.append(chunk);
+            if (held.size() >= headBytes) {
+                decideAndFeed(held);
             }
         }
-        machine.feed(chunk.data(), chunk.size());
+    }
+    if (!decided) {
+        decideAndFeed(held);
     }
     machine.finish();
     return true;

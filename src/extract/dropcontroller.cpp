@@ -74,13 +74,22 @@ void DropController::dropFiles(const QStringList &paths)
 {
     TableModel &table = m_window.table();
     const TitleExtractor extractor(m_window.positions().XYPos);
-    QStringList problems;
+    QStringList problems; // files that got no row
+    QStringList notices;  // files that got a row the user should look at
     auto reportProblems = [&] {
+        QStringList parts;
         if (!problems.isEmpty()) {
-            m_window.dialogs().warning(
-                &m_window,
+            parts.append(
                 QStringLiteral("次のファイルは読み込めなかったため、行を追加していません。\n\n") +
-                    problems.join(QLatin1Char('\n')));
+                problems.join(QLatin1Char('\n')));
+        }
+        if (!notices.isEmpty()) {
+            parts.append(
+                QStringLiteral("次のファイルは行を追加しましたが、確かめてください。\n\n") +
+                notices.join(QLatin1Char('\n')));
+        }
+        if (!parts.isEmpty()) {
+            m_window.dialogs().warning(&m_window, parts.join(QStringLiteral("\n\n")));
         }
     };
 
@@ -116,8 +125,13 @@ void DropController::dropFiles(const QStringList &paths)
             continue;
         }
         if (!result.error.isEmpty()) {
-            problems.append(
+            notices.append(
                 QStringLiteral("%1（%2）").arg(QDir::toNativeSeparators(path), result.error));
+        }
+        if (result.noTextRecords) {
+            notices.append(
+                QStringLiteral("%1（%2）")
+                    .arg(QDir::toNativeSeparators(path), TitleExtractor::noTextNotice()));
         }
         const qsizetype row = table.Rows();
         table.setRows(row + 1);
