@@ -181,7 +181,9 @@ std::unique_ptr<QFile> openRegularFile(const QString &path, QString &error)
         return nullptr;
     }
     auto file = std::make_unique<QFile>();
-    if (!file->open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    // Unbuffered: the scanner reads large chunks of its own.
+    if (!file->open(descriptor, QIODevice::ReadOnly | QIODevice::Unbuffered,
+                    QFileDevice::AutoCloseHandle)) {
 #ifdef Q_OS_WIN
         _close(descriptor);
 #else

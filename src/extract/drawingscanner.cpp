@@ -89,6 +89,9 @@ long long wholeNumber(std::string_view line)
 
 bool isNumberEqualTo(std::string_view line, double expected)
 {
+    if (line.size() == 1) {
+        return line[0] - '0' == expected;
+    }
     line = trimmed(line);
     const DecimalNumber::Prefix number = DecimalNumber::parsePrefix(line);
     return number.length > 0 && number.length == line.size() && number.value == expected;
@@ -256,6 +259,18 @@ public:
 private:
     enum class State { ItemStart, Unquoted, Quoted, AfterQuote, Block };
 
+    // Fast paths, taken at the start of a line of the chunk `data`: they
+    // return false when the slow, exact reading must take the next step.
+    // Lines outside blocks that hold no quote and no comma are items of
+    // their own, so only a line "TEX" matters among them.
+    bool skipItems(const char *data, std::size_t size, std::size_t &pos);
+    // A block that ends inside the chunk is read at once.
+    bool wholeBlock(const char *data, std::size_t size, std::size_t &pos);
+    // The position of the next quote or comma at or after `pos`, or `size`.
+    std::size_t nextQuoteOrComma(const char *data, std::size_t size, std::size_t pos);
+    // Reports the block ended by its terminator on line n; `lineAt(k)` is line n - k.
+    template <typename LineAt> void endBlock(long long n, const LineAt &lineAt);
+
     void endItem(bool atLineEnd);
     // `transient`: the bytes vanish after the call, keep a copy; `cut`: the
     // line was longer than kept, so it cannot be the terminator.
@@ -295,7 +310,147 @@ private:
     LayoutReader m_older{5, 20};
     LayoutReader m_newer{6, 21};
     long long m_nextStructureLine = LayoutReader::never;
+    bool m_lastChunkEndedLine = true; // the file's start counts as a line start
+    // Where the next quote and comma of the current chunk are (-1: not looked yet).
+    long long m_nextQuote = -1;
+    long long m_nextComma = -1;
+    std::array<std::string_view, 64> m_blockLines; // the lines of a block read at once
 };
+
+template <typename LineAt> void Machine::endBlock(long long n, const LineAt &lineAt)
+{
+    ++m_textRecords;
+    m_state = State::ItemStart;
+    const bool older = m_older.fitsTerminatorAt(n);
+    if (older != m_newer.fitsTerminatorAt(n)) {
+        m_onBlock((older ? m_older : m_newer).block());
+    } else if (n >= shortestBlock) {
+        m_onBlock({lineAt(21), lineAt(18), lineAt(2), {}});
+    }
+}
+
+std::size_t Machine::nextQuoteOrComma(const char *data, std::size_t size, std::size_t pos)
+{
+    auto find = [&](long long &cached, char c) {
+        if (cached < static_cast<long long>(pos)) {
+            const void *found = std::memchr(data + pos, c, size - pos);
+            cached = found ? static_cast<const char *>(found) - data : static_cast<long long>(size);
+        }
+        return std::size_t(cached);
+    };
+    return std::min(find(m_nextQuote, '"'), find(m_nextComma, ','));
+}
+
+bool Machine::skipItems(const char *data, std::size_t size, std::size_t &pos)
+{
+    const std::size_t special = nextQuoteOrComma(data, size, pos);
+    std::size_t from = pos;
+    while (from < special) {
+        const void *found = std::memchr(data + from, 'T', special - from);
+        if (!found) {
+            break;
+        }
+        const std::size_t at = std::size_t(static_cast<const char *>(found) - data);
+        from = at + 1;
+        // Only blanks before it on its line ...
+        std::size_t lineStart = at;
+        while (lineStart > pos && isBlank(data[lineStart - 1])) {
+            --lineStart;
+        }
+        if (lineStart > pos && data[lineStart - 1] != '\n') {
+            continue;
+        }
+        // ... and after "TEX" blanks, a CR, the line end: the item "TEX".
+        std::size_t end = at + 3;
+        if (end > size || std::memcmp(data + at, "TEX", 3) != 0) {
+            continue;
+        }
+        while (end < size && isBlank(data[end])) {
+            ++end;
+        }
+        if (end < size && data[end] == '\r') {
+            ++end;
+        }
+        // An item longer than the kept 16 bytes is never "TEX".
+        if (end < size && data[end] == '\n' && end - at <= 16) {
+            pos = end + 1;
+            startBlock();
+            return true;
+        }
+    }
+    // No block starts before the next quote or comma: skip the whole lines
+    // before it (or before the unfinished last line of the chunk).
+    const std::size_t limit = std::min(special, size - 1);
+    std::size_t lineStart = limit + 1;
+    while (lineStart > pos && data[lineStart - 1] != '\n') {
+        --lineStart;
+    }
+    if (lineStart > pos) {
+        pos = lineStart;
+        return true;
+    }
+    return false;
+}
+
+bool Machine::wholeBlock(const char *data, std::size_t size, std::size_t &pos)
+{
+    // The terminator: the first line that is exactly "|~".
+    std::size_t from = pos;
+    std::size_t terminator = 0;
+    std::size_t after = 0;
+    for (;;) {
+        const void *found = std::memchr(data + from, '|', size - from);
+        if (!found) {
+            return false;
+        }
+        const std::size_t at = std::size_t(static_cast<const char *>(found) - data);
+        from = at + 1;
+        if ((at > pos && data[at - 1] != '\n') || at + 1 >= size || data[at + 1] != '~') {
+            continue;
+        }
+        if (at + 2 < size && data[at + 2] == '\n') {
+            terminator = at, after = at + 3;
+            break;
+        }
+        if (at + 3 < size && data[at + 2] == '\r' && data[at + 3] == '\n') {
+            terminator = at, after = at + 4;
+            break;
+        }
+        if (at + 3 >= size) {
+            return false; // the chunk ends before the line does
+        }
+    }
+    // Its lines, if there are few enough to hold.
+    long long count = 0;
+    for (std::size_t line = pos; line < terminator;) {
+        if (count == static_cast<long long>(m_blockLines.size())) {
+            return false;
+        }
+        // Block lines are short: a plain loop beats a memchr call per line.
+        const char *lineEnd = data + line;
+        while (*lineEnd != '\n') {
+            ++lineEnd;
+        }
+        std::size_t length = std::size_t(lineEnd - data) - line;
+        const std::size_t next = line + length + 1;
+        if (length > 0 && data[line + length - 1] == '\r') {
+            --length;
+        }
+        m_blockLines[std::size_t(count++)] =
+            std::string_view(data + line, std::min(length, DrawingScanner::maxLineBytes));
+        line = next;
+    }
+    for (LayoutReader *layout : {&m_older, &m_newer}) {
+        while (layout->nextLine() <= count) {
+            const long long number = layout->nextLine();
+            layout->line(number, m_blockLines[std::size_t(number - 1)], false);
+        }
+    }
+    const long long n = count + 1;
+    endBlock(n, [&](long long back) { return m_blockLines[std::size_t(n - back - 1)]; });
+    pos = after;
+    return true;
+}
 
 void Machine::endItem(bool atLineEnd)
 {
@@ -333,19 +488,10 @@ void Machine::blockLine(std::string_view line, bool transient, bool cut)
 {
     line = withoutCr(line);
     if (!cut && line == "|~") {
-        const long long n = m_lineCount + 1;
-        ++m_textRecords;
-        const bool older = m_older.fitsTerminatorAt(n);
-        if (older != m_newer.fitsTerminatorAt(n)) {
-            m_onBlock((older ? m_older : m_newer).block());
-        } else if (n >= shortestBlock) {
-            // Line n - 1 is in the last slot; line n - k is k - 1 slots before it.
-            auto lineAt = [this](std::size_t back) {
-                return m_lines[(m_lastSlot + keptLines - (back - 1)) % keptLines].view;
-            };
-            m_onBlock({lineAt(21), lineAt(18), lineAt(2), {}});
-        }
-        m_state = State::ItemStart;
+        // Line n - 1 is in the last slot; line n - k is k - 1 slots before it.
+        endBlock(m_lineCount + 1, [this](long long back) {
+            return m_lines[(m_lastSlot + keptLines - std::size_t(back - 1)) % keptLines].view;
+        });
         return;
     }
     ++m_lineCount;
@@ -376,7 +522,17 @@ void Machine::ownViews()
 void Machine::feed(const char *data, std::size_t size)
 {
     std::size_t pos = 0;
+    m_nextQuote = m_nextComma = -1;
     while (pos < size) {
+        if (pos == 0 ? m_lastChunkEndedLine : data[pos - 1] == '\n') {
+            if (m_state == State::ItemStart && skipItems(data, size, pos)) {
+                continue;
+            }
+            if (m_state == State::Block && m_lineCount == 0 && m_partial.empty() && !m_partialCut &&
+                wholeBlock(data, size, pos)) {
+                continue;
+            }
+        }
         switch (m_state) {
         case State::Block: {
             if (m_partial.empty() && !m_partialCut) {
@@ -510,6 +666,9 @@ void Machine::feed(const char *data, std::size_t size)
             break;
         }
         }
+    }
+    if (size > 0) {
+        m_lastChunkEndedLine = data[size - 1] == '\n';
     }
 }
 

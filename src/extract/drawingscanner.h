@@ -35,7 +35,8 @@ public:
     static constexpr std::size_t headBytes = 64 * 1024;
 
     // Bytes read at a time; the default suits files of any size.
-    explicit DrawingScanner(std::size_t chunkSize = 1 << 20) : m_chunkSize(chunkSize) {}
+    static constexpr std::size_t defaultChunkSize = 1 << 20;
+    explicit DrawingScanner(std::size_t chunkSize = defaultChunkSize) : m_chunkSize(chunkSize) {}
 
     // Reads `device` to its end; false on a read error (errorString() says why).
     bool scan(QIODevice &device, const BlockHandler &onBlock);

@@ -6,7 +6,9 @@
 
 #include <functional>
 
-TitleExtractor::TitleExtractor(const std::array<QString, 12> &XYPos) : m_windows(XYPos) {}
+TitleExtractor::TitleExtractor(const std::array<QString, 12> &XYPos, std::size_t chunkSize)
+    : m_windows(XYPos), m_chunkSize(chunkSize)
+{}
 
 QString TitleExtractor::noTextNotice()
 {
@@ -33,7 +35,7 @@ TitleExtractor::Result TitleExtractor::read(const Reading &reading) const
 {
     Result result;
     DrawingFile file;
-    DrawingScanner scanner;
+    DrawingScanner scanner(m_chunkSize);
     const DrawingFile::Outcome outcome =
         reading(file, scanner, [&](const DrawingScanner::Block &block) {
             const double x = DecimalNumber::leadingValue(block.xLine);

@@ -24,7 +24,9 @@ public:
         bool noTextRecords = false; // read, but it holds no text at all
     };
 
-    explicit TitleExtractor(const std::array<QString, 12> &XYPos);
+    // `chunkSize`: bytes read at a time (small ones serve the fuzzing).
+    explicit TitleExtractor(const std::array<QString, 12> &XYPos,
+                            std::size_t chunkSize = DrawingScanner::defaultChunkSize);
 
     // Only regular files are read; compressed drawings are expanded on the way.
     Result extractFile(const QString &path) const;
@@ -39,4 +41,5 @@ private:
     Result read(const Reading &reading) const;
 
     CaptureWindows m_windows;
+    std::size_t m_chunkSize;
 };
