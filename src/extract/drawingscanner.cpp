@@ -5,9 +5,14 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <string>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -422,23 +427,39 @@ bool Machine::wholeBlock(const char *data, std::size_t size, std::size_t &pos)
     }
     // Its lines, if there are few enough to hold.
     long long count = 0;
-    for (std::size_t line = pos; line < terminator;) {
+    std::size_t lineStart = pos;
+    auto addLine = [&](std::size_t lineEnd) {
         if (count == static_cast<long long>(m_blockLines.size())) {
             return false;
         }
-        // Block lines are short: a plain loop beats a memchr call per line.
-        const char *lineEnd = data + line;
-        while (*lineEnd != '\n') {
-            ++lineEnd;
-        }
-        std::size_t length = std::size_t(lineEnd - data) - line;
-        const std::size_t next = line + length + 1;
-        if (length > 0 && data[line + length - 1] == '\r') {
+        std::size_t length = lineEnd - lineStart;
+        if (length > 0 && data[lineEnd - 1] == '\r') {
             --length;
         }
         m_blockLines[std::size_t(count++)] =
-            std::string_view(data + line, std::min(length, DrawingScanner::maxLineBytes));
-        line = next;
+            std::string_view(data + lineStart, std::min(length, DrawingScanner::maxLineBytes));
+        lineStart = lineEnd + 1;
+        return true;
+    };
+    std::size_t at = pos;
+#if defined(__SSE2__) || defined(_M_X64)
+    // Sixteen bytes at a time: block lines are a few bytes long.
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    for (; at + 16 <= terminator; at += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + at));
+        auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lineFeed)));
+        while (mask != 0) {
+            if (!addLine(at + std::size_t(std::countr_zero(mask)))) {
+                return false;
+            }
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; at < terminator; ++at) {
+        if (data[at] == '\n' && !addLine(at)) {
+            return false;
+        }
     }
     for (LayoutReader *layout : {&m_older, &m_newer}) {
         while (layout->nextLine() <= count) {
@@ -705,9 +726,10 @@ DrawingScanner::Encoding DrawingScanner::detectEncoding(std::string_view head)
         }
     }
     // Undeclared: the format version, from 3.20 on always UTF-8.
-    rest = head;
-    while (!rest.empty()) {
-        if (firstLine(rest) != "#~3") {
+    for (std::size_t at = head.find("#~3"); at != std::string_view::npos;
+         at = head.find("#~3", at + 1)) {
+        rest = head.substr(at);
+        if ((at > 0 && head[at - 1] != '\n') || firstLine(rest) != "#~3") {
             continue;
         }
         std::string_view version;
@@ -768,6 +790,9 @@ bool DrawingScanner::scan(QIODevice &device, const BlockHandler &onBlock)
         } else if (held.empty() && chunk.size() >= headBytes) {
             decideAndFeed(chunk);
         } else {
+            if (held.empty()) {
+                held.reserve(std::min<std::size_t>(headBytes, 4096));
+            }
             held.append(chunk);
             if (held.size() >= headBytes) {
                 decideAndFeed(held);

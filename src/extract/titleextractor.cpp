@@ -5,6 +5,7 @@
 #include "shell/decimalnumber.h"
 
 #include <functional>
+#include <string>
 
 TitleExtractor::TitleExtractor(const std::array<QString, 12> &XYPos, std::size_t chunkSize)
     : m_windows(XYPos), m_chunkSize(chunkSize)
@@ -36,27 +37,27 @@ TitleExtractor::Result TitleExtractor::read(const Reading &reading) const
     Result result;
     DrawingFile file;
     DrawingScanner scanner(m_chunkSize);
+    // The raw bytes of each field's last text: decoded once at the end, since
+    // a later text in the same window replaces an earlier one.
+    std::array<std::string, 6> texts;
     const DrawingFile::Outcome outcome =
         reading(file, scanner, [&](const DrawingScanner::Block &block) {
             const double x = DecimalNumber::leadingValue(block.xLine);
             const double y = DecimalNumber::leadingValue(block.yLine);
-            bool decoded = false;
-            QString text;
             for (const int column : CaptureWindows::testOrder) {
-                if (!m_windows.contains(column, x, y)) {
-                    continue;
+                if (m_windows.contains(column, x, y)) {
+                    texts[std::size_t(column)].assign(block.textLine);
+                    result.captured[std::size_t(column)] = true;
                 }
-                // Decode only texts that are kept.
-                if (!decoded) {
-                    text = scanner.decodeText(block.textLine);
-                    decoded = true;
-                }
-                result.fields[std::size_t(column)] = text;
-                result.captured[std::size_t(column)] = true;
             }
         });
     if (outcome == DrawingFile::Outcome::Unreadable) {
         return {false, file.errorString(), {}, {}, false};
+    }
+    for (std::size_t column = 0; column < texts.size(); ++column) {
+        if (result.captured[column]) {
+            result.fields[column] = scanner.decodeText(texts[column]);
+        }
     }
     result.readable = true;
     // What was read before an error stays; the user is told.
