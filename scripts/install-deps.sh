@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages needed to build, test and run the program.
 set -eu
 packages="cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
-  libgl-dev desktop-file-utils xvfb xauth fonts-noto-cjk fonts-ipafont poppler-utils imagemagick dpkg-dev file"
+  zlib1g-dev libgl-dev desktop-file-utils xvfb xauth fonts-noto-cjk fonts-ipafont poppler-utils imagemagick dpkg-dev file"
 missing=""
 for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the sample drawings in examples/: code page 932, CR LF, a title
-block of six texts among other entities, in the text-block layout the
-extraction reads (X on line n-21, Y on n-18, text on n-2 of each block)."""
+block of six texts among other entities, each text a record of the newer
+layout: one property, an upright matrix whose translation is the position
+(lines n-21 and n-18 counted back from the terminator), one text line."""
 import os
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -15,11 +16,11 @@ POSITIONS = {
 
 
 def text_block(x, y, text):
-    # 29 lines before the terminator: n = 30, so X is line 9, Y line 12 and
-    # the text line 28.
-    lines = ["4", "3", "0", "1", "1", "2", "4", "1", fmt(x), "25", "0", fmt(y), "12", "0",
-             "0", "1", "0", "0", "hp_i3098_v", "0", "0", "3.5", "3.5", "0", "1.5", "0", "1",
-             text, "0"]
+    # 31 lines before the terminator: n = 32, so X is line 11, Y line 14 and
+    # the text line 30.
+    lines = ["4", "3", "0", "1", "1", "1", "2", "4", "1", "0", fmt(x), "0", "1", fmt(y), "0",
+             "0", "1", "0", "0", "hp_i3098_v", "hp_i3098_v", "0", "0", "3.5", "3.5", "0", "1.5",
+             "0", "1", text, "0"]
     return ["TEX"] + lines + ["|~"]
 
 

@@ -1,6 +1,7 @@
 // tavo-extract: the title extraction without a window, for scripts.
 #include "extract/batchextraction.h"
 #include "extract/drawingtexts.h"
+#include "extract/titleextractor.h"
 #include "listfile/partslistfile.h"
 #include "listfile/partslistwriter.h"
 #include "platform/codepage.h"
@@ -440,7 +441,10 @@ int run(const Options &options, const Arguments &arguments)
     for (const BatchExtraction::Problem &problem : batch.problems) {
         printError(QStringLiteral("%1: %2").arg(arguments.shown(problem.path), problem.reason));
     }
-
+    for (const QString &path : batch.drawingsWithoutText) {
+        printError(
+            QStringLiteral("%1: %2").arg(arguments.shown(path), TitleExtractor::noTextNotice()));
+    }
     QByteArray bytes;
     bool encodedWhole = true;
     if (options.utf8) {

@@ -28,6 +28,9 @@ void BatchExtraction::addDrawings(const QStringList &paths)
         if (!result.error.isEmpty()) {
             problems.append({path, result.error});
         }
+        if (result.noTextRecords) {
+            drawingsWithoutText.append(path);
+        }
         QStringList row(result.fields.begin(), result.fields.end());
         bool unencodable = false;
         for (const QString &field : row) {

@@ -27,6 +27,7 @@ public:
     QList<QStringList> rows;
     QList<Problem> problems;
     QStringList drawingsWithUnencodable; // texts code page 932 cannot hold
+    QStringList drawingsWithoutText;     // rows made, but no text record at all
 
 private:
     std::array<QString, 12> m_positions;

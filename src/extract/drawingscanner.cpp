@@ -1,11 +1,18 @@
 #include "drawingscanner.h"
 
 #include "platform/codepage.h"
+#include "shell/decimalnumber.h"
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
+#include <limits>
 #include <string>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -47,14 +54,207 @@ struct KeptLine
             view = owned;
         }
     }
+    void keep(std::string_view line, bool transient)
+    {
+        view = line;
+        if (transient) {
+            own();
+        }
+    }
 };
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && isBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// A count written as plain digits; -1 for anything else. Nine digits at most,
+// more than any real record holds.
+long long wholeNumber(std::string_view line)
+{
+    line = trimmed(line);
+    if (line.empty() || line.size() > 9) {
+        return -1;
+    }
+    long long value = 0;
+    for (const char c : line) {
+        if (c < '0' || c > '9') {
+            return -1;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+bool isNumberEqualTo(std::string_view line, double expected)
+{
+    if (line.size() == 1) {
+        return line[0] - '0' == expected;
+    }
+    line = trimmed(line);
+    const DecimalNumber::Prefix number = DecimalNumber::parsePrefix(line);
+    return number.length > 0 && number.length == line.size() && number.value == expected;
+}
+
+// One of the two layouts a TEX record is written in, followed as the block's
+// lines stream past. It names the next line it needs to see; the scanner
+// hands over just those, so a block costs it a dozen calls.
+//   line P:          property count (5 in the older layout, 6 in the newer)
+//   h = P + 1 + count: alignment 1..9, then the 3 x 3 matrix a b X / c d Y / 0 0 1
+//   k = h + 20 (older) or h + 21 (newer): the number of text lines, then
+//   k pairs (text, 0), and the terminator right after them.
+class LayoutReader
+{
+public:
+    static constexpr long long never = std::numeric_limits<long long>::max();
+
+    LayoutReader(int countLine, int lineCountOffset)
+        : m_countLine(countLine), m_lineCountOffset(lineCountOffset)
+    {}
+
+    void restart()
+    {
+        m_stage = Stage::PropertyCount;
+        m_next = m_countLine;
+        m_x.view = m_y.view = m_height.view = {};
+        m_text.clear();
+    }
+    long long nextLine() const { return m_next; }
+    // Line `number` (== nextLine()); `transient`: its bytes vanish after the call.
+    void line(long long number, std::string_view text, bool transient);
+    bool fitsTerminatorAt(long long number) const
+    {
+        return m_stage == Stage::Terminator && number == m_next;
+    }
+    void ownViews()
+    {
+        m_x.own();
+        m_y.own();
+        m_height.own();
+    }
+    DrawingScanner::Block block() const { return {m_x.view, m_y.view, m_text, m_height.view}; }
+
+private:
+    enum class Stage {
+        PropertyCount,
+        Alignment,
+        X,
+        Y,
+        MatrixZero1,
+        MatrixZero2,
+        MatrixOne,
+        Height,
+        LineCount,
+        Text,
+        Zero,
+        Terminator,
+        Failed
+    };
+
+    void fail() { m_stage = Stage::Failed, m_next = never; }
+
+    const int m_countLine;
+    const int m_lineCountOffset;
+    Stage m_stage = Stage::Failed;
+    long long m_next = never;
+    long long m_alignmentLine = 0;
+    long long m_pairsLeft = 0;
+    KeptLine m_x;
+    KeptLine m_y;
+    KeptLine m_height;
+    std::string m_text; // the text lines joined by one blank, cut at maxLineBytes
+};
+
+void LayoutReader::line(long long number, std::string_view text, bool transient)
+{
+    switch (m_stage) {
+    case Stage::PropertyCount: {
+        const long long properties = wholeNumber(text);
+        if (properties < 0) {
+            return fail();
+        }
+        m_alignmentLine = number + 1 + properties;
+        m_stage = Stage::Alignment, m_next = m_alignmentLine;
+        return;
+    }
+    case Stage::Alignment: {
+        const std::string_view alignment = trimmed(text);
+        if (alignment.size() != 1 || alignment[0] < '1' || alignment[0] > '9') {
+            return fail();
+        }
+        m_stage = Stage::X, m_next = number + 3;
+        return;
+    }
+    case Stage::X:
+        m_x.keep(text, transient);
+        m_stage = Stage::Y, m_next = number + 3;
+        return;
+    case Stage::Y:
+        m_y.keep(text, transient);
+        m_stage = Stage::MatrixZero1, m_next = number + 1;
+        return;
+    case Stage::MatrixZero1:
+    case Stage::MatrixZero2:
+        if (!isNumberEqualTo(text, 0)) {
+            return fail();
+        }
+        m_stage = m_stage == Stage::MatrixZero1 ? Stage::MatrixZero2 : Stage::MatrixOne;
+        m_next = number + 1;
+        return;
+    case Stage::MatrixOne:
+        if (!isNumberEqualTo(text, 1)) {
+            return fail();
+        }
+        // The height stands four lines before the line count.
+        m_stage = Stage::Height, m_next = m_alignmentLine + m_lineCountOffset - 4;
+        return;
+    case Stage::Height:
+        m_height.keep(text, transient);
+        m_stage = Stage::LineCount, m_next = number + 4;
+        return;
+    case Stage::LineCount: {
+        const long long lines = wholeNumber(text);
+        if (lines < 1) {
+            return fail();
+        }
+        m_pairsLeft = lines;
+        m_stage = Stage::Text, m_next = number + 1;
+        return;
+    }
+    case Stage::Text:
+        if (!m_text.empty() && m_text.size() < DrawingScanner::maxLineBytes) {
+            m_text += ' ';
+        }
+        m_text.append(text.substr(0, DrawingScanner::maxLineBytes - m_text.size()));
+        m_stage = Stage::Zero, m_next = number + 1;
+        return;
+    case Stage::Zero:
+        if (!isNumberEqualTo(text, 0)) {
+            return fail();
+        }
+        m_stage = --m_pairsLeft == 0 ? Stage::Terminator : Stage::Text;
+        m_next = number + 1;
+        return;
+    case Stage::Terminator: // a line where the terminator belongs
+    case Stage::Failed:
+        return fail();
+    }
+}
 
 // The item reader and block reader as one state machine over the bytes, so
 // a file is read once, in chunks, without splitting it into lines first.
 class Machine
 {
 public:
-    explicit Machine(const DrawingScanner::BlockHandler &onBlock) : m_onBlock(onBlock) {}
+    Machine(const DrawingScanner::BlockHandler &onBlock, long long &textRecords)
+        : m_onBlock(onBlock), m_textRecords(textRecords)
+    {}
 
     void feed(const char *data, std::size_t size);
     void finish();
@@ -64,6 +264,18 @@ public:
 private:
     enum class State { ItemStart, Unquoted, Quoted, AfterQuote, Block };
 
+    // Fast paths, taken at the start of a line of the chunk `data`: they
+    // return false when the slow, exact reading must take the next step.
+    // Lines outside blocks that hold no quote and no comma are items of
+    // their own, so only a line "TEX" matters among them.
+    bool skipItems(const char *data, std::size_t size, std::size_t &pos);
+    // A block that ends inside the chunk is read at once.
+    bool wholeBlock(const char *data, std::size_t size, std::size_t &pos);
+    // The position of the next quote or comma at or after `pos`, or `size`.
+    std::size_t nextQuoteOrComma(const char *data, std::size_t size, std::size_t pos);
+    // Reports the block ended by its terminator on line n; `lineAt(k)` is line n - k.
+    template <typename LineAt> void endBlock(long long n, const LineAt &lineAt);
+
     void endItem(bool atLineEnd);
     // `transient`: the bytes vanish after the call, keep a copy; `cut`: the
     // line was longer than kept, so it cannot be the terminator.
@@ -72,9 +284,23 @@ private:
     void startBlock()
     {
         m_state = State::Block, m_lineCount = 0, m_partial.clear(), m_partialCut = false;
+        m_older.restart();
+        m_newer.restart();
+        m_nextStructureLine = std::min(m_older.nextLine(), m_newer.nextLine());
+    }
+    // Line m_lineCount, which one of the layouts asked for.
+    void structureLine(std::string_view line, bool transient)
+    {
+        for (LayoutReader *layout : {&m_older, &m_newer}) {
+            if (layout->nextLine() == m_lineCount) {
+                layout->line(m_lineCount, line, transient);
+            }
+        }
+        m_nextStructureLine = std::min(m_older.nextLine(), m_newer.nextLine());
     }
 
     const DrawingScanner::BlockHandler &m_onBlock;
+    long long &m_textRecords;
     State m_state = State::ItemStart;
     // The item so far, enough of it to tell whether it is "TEX".
     std::array<char, 16> m_item{};
@@ -86,7 +312,166 @@ private:
     std::size_t m_lastSlot = 0; // where line m_lineCount is kept
     std::string m_partial;      // a block line that runs past the end of a chunk
     bool m_partialCut = false;
+    LayoutReader m_older{5, 20};
+    LayoutReader m_newer{6, 21};
+    long long m_nextStructureLine = LayoutReader::never;
+    bool m_lastChunkEndedLine = true; // the file's start counts as a line start
+    // Where the next quote and comma of the current chunk are (-1: not looked yet).
+    long long m_nextQuote = -1;
+    long long m_nextComma = -1;
+    std::array<std::string_view, 64> m_blockLines; // the lines of a block read at once
 };
+
+template <typename LineAt> void Machine::endBlock(long long n, const LineAt &lineAt)
+{
+    ++m_textRecords;
+    m_state = State::ItemStart;
+    const bool older = m_older.fitsTerminatorAt(n);
+    if (older != m_newer.fitsTerminatorAt(n)) {
+        m_onBlock((older ? m_older : m_newer).block());
+    } else if (n >= shortestBlock) {
+        m_onBlock({lineAt(21), lineAt(18), lineAt(2), {}});
+    }
+}
+
+std::size_t Machine::nextQuoteOrComma(const char *data, std::size_t size, std::size_t pos)
+{
+    auto find = [&](long long &cached, char c) {
+        if (cached < static_cast<long long>(pos)) {
+            const void *found = std::memchr(data + pos, c, size - pos);
+            cached = found ? static_cast<const char *>(found) - data : static_cast<long long>(size);
+        }
+        return std::size_t(cached);
+    };
+    return std::min(find(m_nextQuote, '"'), find(m_nextComma, ','));
+}
+
+bool Machine::skipItems(const char *data, std::size_t size, std::size_t &pos)
+{
+    const std::size_t special = nextQuoteOrComma(data, size, pos);
+    std::size_t from = pos;
+    while (from < special) {
+        const void *found = std::memchr(data + from, 'T', special - from);
+        if (!found) {
+            break;
+        }
+        const std::size_t at = std::size_t(static_cast<const char *>(found) - data);
+        from = at + 1;
+        // Only blanks before it on its line ...
+        std::size_t lineStart = at;
+        while (lineStart > pos && isBlank(data[lineStart - 1])) {
+            --lineStart;
+        }
+        if (lineStart > pos && data[lineStart - 1] != '\n') {
+            continue;
+        }
+        // ... and after "TEX" blanks, a CR, the line end: the item "TEX".
+        std::size_t end = at + 3;
+        if (end > size || std::memcmp(data + at, "TEX", 3) != 0) {
+            continue;
+        }
+        while (end < size && isBlank(data[end])) {
+            ++end;
+        }
+        if (end < size && data[end] == '\r') {
+            ++end;
+        }
+        // An item longer than the kept 16 bytes is never "TEX".
+        if (end < size && data[end] == '\n' && end - at <= 16) {
+            pos = end + 1;
+            startBlock();
+            return true;
+        }
+    }
+    // No block starts before the next quote or comma: skip the whole lines
+    // before it (or before the unfinished last line of the chunk).
+    const std::size_t limit = std::min(special, size - 1);
+    std::size_t lineStart = limit + 1;
+    while (lineStart > pos && data[lineStart - 1] != '\n') {
+        --lineStart;
+    }
+    if (lineStart > pos) {
+        pos = lineStart;
+        return true;
+    }
+    return false;
+}
+
+bool Machine::wholeBlock(const char *data, std::size_t size, std::size_t &pos)
+{
+    // The terminator: the first line that is exactly "|~".
+    std::size_t from = pos;
+    std::size_t terminator = 0;
+    std::size_t after = 0;
+    for (;;) {
+        const void *found = std::memchr(data + from, '|', size - from);
+        if (!found) {
+            return false;
+        }
+        const std::size_t at = std::size_t(static_cast<const char *>(found) - data);
+        from = at + 1;
+        if ((at > pos && data[at - 1] != '\n') || at + 1 >= size || data[at + 1] != '~') {
+            continue;
+        }
+        if (at + 2 < size && data[at + 2] == '\n') {
+            terminator = at, after = at + 3;
+            break;
+        }
+        if (at + 3 < size && data[at + 2] == '\r' && data[at + 3] == '\n') {
+            terminator = at, after = at + 4;
+            break;
+        }
+        if (at + 3 >= size) {
+            return false; // the chunk ends before the line does
+        }
+    }
+    // Its lines, if there are few enough to hold.
+    long long count = 0;
+    std::size_t lineStart = pos;
+    auto addLine = [&](std::size_t lineEnd) {
+        if (count == static_cast<long long>(m_blockLines.size())) {
+            return false;
+        }
+        std::size_t length = lineEnd - lineStart;
+        if (length > 0 && data[lineEnd - 1] == '\r') {
+            --length;
+        }
+        m_blockLines[std::size_t(count++)] =
+            std::string_view(data + lineStart, std::min(length, DrawingScanner::maxLineBytes));
+        lineStart = lineEnd + 1;
+        return true;
+    };
+    std::size_t at = pos;
+#if defined(__SSE2__) || defined(_M_X64)
+    // Sixteen bytes at a time: block lines are a few bytes long.
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    for (; at + 16 <= terminator; at += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + at));
+        auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lineFeed)));
+        while (mask != 0) {
+            if (!addLine(at + std::size_t(std::countr_zero(mask)))) {
+                return false;
+            }
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; at < terminator; ++at) {
+        if (data[at] == '\n' && !addLine(at)) {
+            return false;
+        }
+    }
+    for (LayoutReader *layout : {&m_older, &m_newer}) {
+        while (layout->nextLine() <= count) {
+            const long long number = layout->nextLine();
+            layout->line(number, m_blockLines[std::size_t(number - 1)], false);
+        }
+    }
+    const long long n = count + 1;
+    endBlock(n, [&](long long back) { return m_blockLines[std::size_t(n - back - 1)]; });
+    pos = after;
+    return true;
+}
 
 void Machine::endItem(bool atLineEnd)
 {
@@ -124,15 +509,10 @@ void Machine::blockLine(std::string_view line, bool transient, bool cut)
 {
     line = withoutCr(line);
     if (!cut && line == "|~") {
-        const long long n = m_lineCount + 1;
-        if (n >= shortestBlock) {
-            // Line n - 1 is in the last slot; line n - k is k - 1 slots before it.
-            auto lineAt = [this](std::size_t back) {
-                return m_lines[(m_lastSlot + keptLines - (back - 1)) % keptLines].view;
-            };
-            m_onBlock({lineAt(21), lineAt(18), lineAt(2)});
-        }
-        m_state = State::ItemStart;
+        // Line n - 1 is in the last slot; line n - k is k - 1 slots before it.
+        endBlock(m_lineCount + 1, [this](long long back) {
+            return m_lines[(m_lastSlot + keptLines - std::size_t(back - 1)) % keptLines].view;
+        });
         return;
     }
     ++m_lineCount;
@@ -142,6 +522,9 @@ void Machine::blockLine(std::string_view line, bool transient, bool cut)
     if (transient) {
         kept.owned.assign(kept.view);
         kept.view = kept.owned;
+    }
+    if (m_lineCount == m_nextStructureLine) {
+        structureLine(kept.view, transient);
     }
 }
 
@@ -153,12 +536,24 @@ void Machine::ownViews()
     for (KeptLine &line : m_lines) {
         line.own();
     }
+    m_older.ownViews();
+    m_newer.ownViews();
 }
 
 void Machine::feed(const char *data, std::size_t size)
 {
     std::size_t pos = 0;
+    m_nextQuote = m_nextComma = -1;
     while (pos < size) {
+        if (pos == 0 ? m_lastChunkEndedLine : data[pos - 1] == '\n') {
+            if (m_state == State::ItemStart && skipItems(data, size, pos)) {
+                continue;
+            }
+            if (m_state == State::Block && m_lineCount == 0 && m_partial.empty() && !m_partialCut &&
+                wholeBlock(data, size, pos)) {
+                continue;
+            }
+        }
         switch (m_state) {
         case State::Block: {
             if (m_partial.empty() && !m_partialCut) {
@@ -189,8 +584,12 @@ void Machine::feed(const char *data, std::size_t size)
                         // An ordinary line: only remembered, never looked at.
                         ++m_lineCount;
                         m_lastSlot = m_lastSlot + 1 == keptLines ? 0 : m_lastSlot + 1;
-                        m_lines[m_lastSlot].view =
-                            std::string_view(line, std::min(length, DrawingScanner::maxLineBytes));
+                        const std::string_view kept(line,
+                                                    std::min(length, DrawingScanner::maxLineBytes));
+                        m_lines[m_lastSlot].view = kept;
+                        if (m_lineCount == m_nextStructureLine) {
+                            structureLine(kept, false);
+                        }
                     }
                     line = lineEnd + 1;
                 }
@@ -289,6 +688,9 @@ void Machine::feed(const char *data, std::size_t size)
         }
         }
     }
+    if (size > 0) {
+        m_lastChunkEndedLine = data[size - 1] == '\n';
+    }
 }
 
 void Machine::finish()
@@ -304,14 +706,45 @@ void Machine::finish()
 
 DrawingScanner::Encoding DrawingScanner::detectEncoding(std::string_view head)
 {
+    head = head.substr(0, headBytes);
     if (head.substr(0, 3) == "\xEF\xBB\xBF") {
         return Encoding::Utf8;
     }
-    if (firstLine(head) == "#~1") {
-        const std::string_view second = firstLine(head);
-        if (second == "ENCODING:UTF-8") {
+    std::string_view rest = head;
+    if (firstLine(rest) == "#~1") {
+        while (!rest.empty()) {
+            const std::string_view line = trimmed(firstLine(rest));
+            if (line.substr(0, 2) == "#~") {
+                break;
+            }
+            if (line == "ENCODING:UTF-8") {
+                return Encoding::Utf8;
+            }
+            if (line == "ENCODING:SJIS") {
+                return Encoding::CodePage932;
+            }
+        }
+    }
+    // Undeclared: the format version, from 3.20 on always UTF-8.
+    for (std::size_t at = head.find("#~3"); at != std::string_view::npos;
+         at = head.find("#~3", at + 1)) {
+        rest = head.substr(at);
+        if ((at > 0 && head[at - 1] != '\n') || firstLine(rest) != "#~3") {
+            continue;
+        }
+        std::string_view version;
+        for (int line = 1; line <= 12; ++line) {
+            if (rest.empty()) {
+                return Encoding::CodePage932;
+            }
+            version = firstLine(rest);
+        }
+        version = trimmed(version);
+        const DecimalNumber::Prefix number = DecimalNumber::parsePrefix(version);
+        if (number.length > 0 && number.value >= 3.2) {
             return Encoding::Utf8;
         }
+        break;
     }
     return Encoding::CodePage932;
 }
@@ -326,9 +759,21 @@ bool DrawingScanner::scan(QIODevice &device, const BlockHandler &onBlock)
 {
     m_error.clear();
     m_encoding = Encoding::CodePage932;
-    Machine machine(onBlock);
+    m_textRecords = 0;
+    Machine machine(onBlock, m_textRecords);
     QByteArray buffer(qsizetype(std::max<std::size_t>(m_chunkSize, 16)), Qt::Uninitialized);
-    bool first = true;
+    // The start of the file, gathered while reads are too short to tell the
+    // encoding; never changed once it is fed, so views into it stay valid.
+    std::string held;
+    bool decided = false;
+    auto decideAndFeed = [&](std::string_view data) {
+        decided = true;
+        m_encoding = detectEncoding(data);
+        if (data.substr(0, 3) == "\xEF\xBB\xBF") {
+            data.remove_prefix(3);
+        }
+        machine.feed(data.data(), data.size());
+    };
     for (;;) {
         machine.ownViews();
         const qint64 got = device.read(buffer.data(), buffer.size());
@@ -339,15 +784,23 @@ bool DrawingScanner::scan(QIODevice &device, const BlockHandler &onBlock)
         if (got == 0) {
             break;
         }
-        std::string_view chunk(buffer.constData(), std::size_t(got));
-        if (first) {
-            first = false;
-            m_encoding = detectEncoding(chunk);
-            if (chunk.substr(0, 3) == "\xEF\xBB\xBF") {
-                chunk.remove_prefix(3);
+        const std::string_view chunk(buffer.constData(), std::size_t(got));
+        if (decided) {
+            machine.feed(chunk.data(), chunk.size());
+        } else if (held.empty() && chunk.size() >= headBytes) {
+            decideAndFeed(chunk);
+        } else {
+            if (held.empty()) {
+                held.reserve(std::min<std::size_t>(headBytes, 4096));
+            }
+            held.append(chunk);
+            if (held.size() >= headBytes) {
+                decideAndFeed(held);
             }
         }
-        machine.feed(chunk.data(), chunk.size());
+    }
+    if (!decided) {
+        decideAndFeed(held);
     }
     machine.finish();
     return true;

@@ -7,12 +7,15 @@
 #include <functional>
 #include <string_view>
 
-// Streams a drawing file and reports every text block: the item "TEX"
+// Streams a drawing file and reports every text record: the item "TEX"
 // starts a block whose lines are counted from 1; the first line that is
-// exactly "|~" (line n) ends it, and lines n - 21, n - 18 and n - 2 hold X, Y
-// and the text. Only the last 21 lines of a block are kept, each cut at
-// `maxLineBytes`, so memory stays bounded whatever the file holds. Lines end
-// at LF; a CR before it is dropped.
+// exactly "|~" (line n) ends it. The record is read by its structure when
+// exactly one of the two record layouts drawings are written in fits it: the
+// position is the translation of the text's matrix and the text is its lines
+// joined by one blank. Any other block is read by fixed lines: X on n - 21,
+// Y on n - 18, the text on n - 2. Only a few lines of a block are kept, each
+// cut at `maxLineBytes`, so memory stays bounded whatever the file holds.
+// Lines end at LF; a CR before it is dropped.
 class DrawingScanner
 {
 public:
@@ -22,14 +25,18 @@ public:
     {
         std::string_view xLine;
         std::string_view yLine;
-        std::string_view textLine; // raw bytes, decode with decodeText()
+        std::string_view textLine;   // raw bytes, decode with decodeText()
+        std::string_view heightLine; // the text's height; empty when the record was not recognised
     };
     using BlockHandler = std::function<void(const Block &)>;
 
     static constexpr std::size_t maxLineBytes = 256 * 1024;
+    // How much of the start of a file tells its encoding.
+    static constexpr std::size_t headBytes = 64 * 1024;
 
     // Bytes read at a time; the default suits files of any size.
-    explicit DrawingScanner(std::size_t chunkSize = 1 << 20) : m_chunkSize(chunkSize) {}
+    static constexpr std::size_t defaultChunkSize = 1 << 20;
+    explicit DrawingScanner(std::size_t chunkSize = defaultChunkSize) : m_chunkSize(chunkSize) {}
 
     // Reads `device` to its end; false on a read error (errorString() says why).
     bool scan(QIODevice &device, const BlockHandler &onBlock);
@@ -37,12 +44,17 @@ public:
     Encoding encoding() const { return m_encoding; }
     QString decodeText(std::string_view bytes) const;
     QString errorString() const { return m_error; }
+    // Text records (terminated TEX blocks) seen by the last scan, reported or not.
+    long long textRecords() const { return m_textRecords; }
 
-    // "ENCODING:UTF-8" in the first section, or a byte-order mark, means UTF-8.
+    // A byte-order mark or "ENCODING:UTF-8" in the first section means UTF-8,
+    // "ENCODING:SJIS" code page 932; undeclared, a format version of 3.20 or
+    // later (12th line of section #~3) means UTF-8.
     static Encoding detectEncoding(std::string_view head);
 
 private:
     std::size_t m_chunkSize;
     Encoding m_encoding = Encoding::CodePage932;
     QString m_error;
+    long long m_textRecords = 0;
 };

@@ -81,27 +81,47 @@ void DropController::dropFiles(const QStringList &paths)
 {
     TableModel &table = m_window.table();
     const TitleExtractor extractor(m_window.positions().XYPos);
-    QStringList problems;
+    QStringList problems; // files that got no row
+    QStringList notices;  // files that got a row the user should look at
     TableHistory &history = m_window.history();
     history.beginWholeChange();
     auto reportProblems = [&] {
         history.finishWholeChange(QStringLiteral("ドロップ"));
-        if (problems.isEmpty()) {
-            return;
-        }
         // A long list goes to the scrollable detail, so the box fits the screen.
         constexpr qsizetype shown = 5;
-        QString text = QStringLiteral("次の %1 個のファイルは読み込めなかったため、"
-                                      "行を追加していません。\n\n")
-                           .arg(problems.size()) +
-                       problems.first(std::min(shown, problems.size())).join(QLatin1Char('\n'));
-        if (problems.size() <= shown) {
-            m_window.dialogs().warning(&m_window, text);
+        QStringList parts;
+        QStringList details;
+        bool cut = false;
+        const auto addSection = [&](const QStringList &files, const QString &heading) {
+            if (files.isEmpty()) {
+                return;
+            }
+            QString part = heading.arg(files.size()) + QStringLiteral("\n\n") +
+                           files.first(std::min(shown, files.size())).join(QLatin1Char('\n'));
+            if (files.size() > shown) {
+                part += QStringLiteral("\n…ほか %1 個").arg(files.size() - shown);
+                cut = true;
+            }
+            parts.append(part);
+            details.append(heading.arg(files.size()) + QStringLiteral("\n") +
+                           files.join(QLatin1Char('\n')));
+        };
+        addSection(problems, QStringLiteral("次の %1 個のファイルは読み込めなかったため、"
+                                            "行を追加していません。"));
+        addSection(notices,
+                   QStringLiteral("次の %1 個のファイルは行を追加しましたが、確かめてください。"));
+        if (parts.isEmpty()) {
             return;
         }
-        text += QStringLiteral("\n…ほか %1 個（すべての一覧は「詳細」にあります）")
-                    .arg(problems.size() - shown);
-        m_window.dialogs().warningWithDetails(&m_window, text, problems.join(QLatin1Char('\n')));
+        if (!cut) {
+            m_window.dialogs().warning(&m_window, parts.join(QStringLiteral("\n\n")));
+            return;
+        }
+        m_window.dialogs().warningWithDetails(
+            &m_window,
+            parts.join(QStringLiteral("\n\n")) +
+                QStringLiteral("\n\n（すべての一覧は「詳細」にあります）"),
+            details.join(QStringLiteral("\n\n")));
     };
 
     QProgressDialog progress(QStringLiteral("図面ファイルを読み込んでいます…"),
@@ -136,8 +156,13 @@ void DropController::dropFiles(const QStringList &paths)
             continue;
         }
         if (!result.error.isEmpty()) {
-            problems.append(
+            notices.append(
                 QStringLiteral("%1（%2）").arg(QDir::toNativeSeparators(path), result.error));
+        }
+        if (result.noTextRecords) {
+            notices.append(
+                QStringLiteral("%1（%2）")
+                    .arg(QDir::toNativeSeparators(path), TitleExtractor::noTextNotice()));
         }
         const qsizetype row = table.Rows();
         table.setRows(row + 1);

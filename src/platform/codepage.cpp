@@ -60,7 +60,9 @@ namespace CodePage {
 
 QString decode(QByteArrayView bytes)
 {
-    QStringDecoder decoder(codePageName, QStringConverter::Flag::Stateless);
+    // Opening an ICU converter costs more than decoding a title text: one a
+    // thread, reused (stateless, so no call sees what an earlier one left).
+    thread_local QStringDecoder decoder(codePageName, QStringConverter::Flag::Stateless);
     if (!decoder.isValid()) {
         return QString::fromLatin1(bytes);
     }

@@ -33,6 +33,7 @@ private Q_SLOTS:
     void directoryEndsTheDrop();
     void unreadableFilesGetNoRowAndAreListed_data();
     void unreadableFilesGetNoRowAndAreListed();
+    void fileWithoutTextGetsARowAndANotice();
     void confirmedPositionsAreUsedByTheNextDrop();
 
 private:
@@ -170,6 +171,23 @@ void TestDrop::unreadableFilesGetNoRowAndAreListed()
     if (withDetails) {
         QCOMPARE(fixture.dialogs.details.first().count("見つかりません"), missing);
     }
+}
+
+void TestDrop::fileWithoutTextGetsARowAndANotice()
+{
+    Fixture fixture;
+    const QString notes = fixture.dir.filePath("notes.txt");
+    QFile file(notes);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("LIN\r\n1\r\n|~\r\n");
+    file.close();
+    fixture.drop({fixture.drawing("1.mi", "A-1", ""), notes});
+    QCOMPARE(fixture.column(0), (QStringList{"", "A-1"}));
+    QCOMPARE(fixture.dialogs.kinds(), QStringList{"warning"});
+    const QString text = fixture.dialogs.shown.first().text;
+    QVERIFY(text.contains(
+        "notes.txt（文字が 1 つもありません（図面ファイルではないかもしれません））"));
+    QVERIFY(!text.contains("1.mi"));
 }
 
 void TestDrop::confirmedPositionsAreUsedByTheNextDrop()

@@ -53,6 +53,9 @@ void TestTavoExtract::run_data()
     QTest::newRow("a folder is reported, the rest goes on")
         << (QStringList{"--xy", examplePositions(), "--utf8", examples, drawings[0]}) << 1
         << QByteArray("\"A-102\",\"ブラケット\",\"SS400\",\"ﾒｯｷ\",\"2\",\"\"\r\n") << "フォルダー";
+    QTest::newRow("a file without text gets its row and a notice")
+        << QStringList{"--xy", examplePositions(), "--utf8", examples + "/positions.txt"} << 0
+        << QByteArray("\"\",\"\",\"\",\"\",\"\",\"\"\r\n") << "文字が 1 つもありません";
     QTest::newRow("missing file") << QStringList{"--xy", examplePositions(), "/nonexistent.mi"} << 1
                                   << QByteArray() << "/nonexistent.mi";
     QTest::newRow("no drawings is wrong usage") << QStringList{} << 2 << QByteArray() << "使いかた";

@@ -23,6 +23,8 @@ class TestTitleExtractor : public QObject
 private Q_SLOTS:
     void drawingNumber_data();
     void drawingNumber();
+    void recordLayouts_data();
+    void recordLayouts();
     void captureWindowBoundaries_data();
     void captureWindowBoundaries();
     void allSixFieldsAndOverlaps();
@@ -92,6 +94,50 @@ void TestTitleExtractor::drawingNumber()
     QFETCH(QString, expected);
     const TitleExtractor::Result result = run(drawing, positionsWithDrawingNumberAt("10", "20"));
     QVERIFY(result.readable);
+    QCOMPARE(result.fields[0], expected);
+    QCOMPARE(result.captured[0], !expected.isEmpty());
+}
+
+void TestTitleExtractor::recordLayouts_data()
+{
+    QTest::addColumn<QByteArray>("drawing");
+    QTest::addColumn<QString>("expected"); // 図番 captured at (10, 20); empty: nothing
+
+    for (const Layout layout : {Layout::Older, Layout::Newer}) {
+        const char *name = layout == Layout::Older ? "older" : "newer";
+        for (const int properties : {0, 1, 2}) {
+            QTest::addRow("%s, %d properties", name, properties)
+                << textRecord(layout, "10", "20", {"A-100"}, properties) << "A-100";
+        }
+        QTest::addRow("%s, two lines", name)
+            << textRecord(layout, "10", "20", {"A-100", "Rev. 2"}, 2) << "A-100 Rev. 2";
+        QTest::addRow("%s, three lines, turned, LF", name)
+            << textRecord(layout, "10", "20", {"1", "", "3"}, 1, true, "\n") << "1  3";
+        QTest::addRow("%s, after a record elsewhere", name)
+            << textRecord(layout, "10", "20", {"A"}) + textRecord(layout, "50", "50", {"B", "C"})
+            << "A";
+    }
+    // Records that fit neither layout are read by the fixed lines, which in
+    // an older record hold the matrix entries b and d.
+    QByteArray badRow = textRecord(Layout::Older, "10", "20", {"T"});
+    badRow.replace("\r\n0\r\n0\r\n1\r\n0\r\n0\r\nhp", "\r\n0\r\n0\r\n2\r\n0\r\n0\r\nhp");
+    QTest::newRow("matrix not ending 0 0 1: fixed lines") << badRow << "";
+    QByteArray fixed = textRecord(Layout::Older, "30", "40", {"T"});
+    fixed.replace("\r\n4\r\n1\r\n0\r\n30", "\r\n0\r\n1\r\n10\r\n30")
+        .replace("\r\n0\r\n1\r\n40", "\r\n0\r\n20\r\n40");
+    QTest::newRow("alignment 0: fixed lines") << fixed << "T";
+    QTest::newRow("one pair missing: fixed lines")
+        << textRecord(Layout::Newer, "10", "20", {"A", "B"}).replace("\r\nB\r\n0\r\n", "\r\n")
+        << "A";
+    QTest::newRow("text line not followed by 0")
+        << textRecord(Layout::Older, "10", "20", {"A"}).replace("A\r\n0\r\n", "A\r\n1\r\n") << "";
+}
+
+void TestTitleExtractor::recordLayouts()
+{
+    QFETCH(QByteArray, drawing);
+    QFETCH(QString, expected);
+    const TitleExtractor::Result result = run(drawing, positionsWithDrawingNumberAt("10", "20"));
     QCOMPARE(result.fields[0], expected);
     QCOMPARE(result.captured[0], !expected.isEmpty());
 }
@@ -190,6 +236,20 @@ void TestTitleExtractor::encodings_data()
     QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF") << japanese.toUtf8() << japanese;
     QTest::newRow("invalid UTF-8 becomes U+FFFD")
         << QByteArray("#~1\nENCODING:UTF-8\n") << QByteArray("a\xC3") << QString("a\uFFFD");
+    const QByteArray section3 =
+        "#~3\r\nname\r\n\r\n\r\n\r\n\r\n\r\n\r\n 12-Aug-93\r\n 0:00:00\r\n\r\nME10\r\n";
+    QTest::newRow("version 3.20 without declaration is UTF-8") << section3 + "3.20\r\n2D\r\n"
+                                                               << japanese.toUtf8() << japanese;
+    QTest::newRow("version 3.40 after other sections") << "#~2\r\n2\r\n" + section3 + "3.40\r\n"
+                                                       << japanese.toUtf8() << japanese;
+    QTest::newRow("version 2.10 is code page 932") << section3 + "2.10\r\n"
+                                                   << CodePage::encode(japanese).bytes << japanese;
+    QTest::newRow("version on the 11th line does not count")
+        << section3.chopped(6) + "3.40\r\n"
+        << CodePage::encode(japanese).bytes << japanese;
+    QTest::newRow("declared SJIS wins over the version")
+        << "#~1\r\nENCODING:SJIS\r\n" + section3 + "3.40\r\n"
+        << CodePage::encode(japanese).bytes << japanese;
     QTest::newRow("lone lead byte at the end of the text")
         << QByteArray() << QByteArray("A\x82") << QString("A\uFFFD");
 }
@@ -206,8 +266,12 @@ void TestTitleExtractor::encodings()
 
 void TestTitleExtractor::externalDrawing()
 {
-    // Written by another project: UTF-8 declared, LF line ends, one block at (0, 1).
-    const TitleExtractor extractor(positionsWithDrawingNumberAt("0", "1"));
+    // Written by another project: UTF-8 declared, LF line ends, one record of
+    // the older layout at (25, 12) whose fixed lines hold 0 and 1.
+    QVERIFY(!TitleExtractor(positionsWithDrawingNumberAt("0", "1"))
+                 .extractFile(QStringLiteral(TAVO_EXTERNAL_DATA "/ezmi2d/text-utf8.mi"))
+                 .captured[0]);
+    const TitleExtractor extractor(positionsWithDrawingNumberAt("25", "12"));
     const TitleExtractor::Result result =
         extractor.extractFile(QStringLiteral(TAVO_EXTERNAL_DATA "/ezmi2d/text-utf8.mi"));
     QVERIFY(result.readable);

@@ -1,0 +1,133 @@
+#include "drawingbuilder.h"
+#include "extract/drawingfile.h"
+
+#include <QBuffer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <zlib.h>
+
+using namespace DrawingBuilder;
+
+class TestDrawingFile : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void compressed_data();
+    void compressed();
+    void recordFields_data();
+    void recordFields();
+
+private:
+    static QByteArray gzip(const QByteArray &bytes)
+    {
+        z_stream stream{};
+        deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, MAX_WBITS + 16, 9,
+                     Z_DEFAULT_STRATEGY);
+        QByteArray out(qsizetype(deflateBound(&stream, uLong(bytes.size()))), Qt::Uninitialized);
+        stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(bytes.constData()));
+        stream.avail_in = uInt(bytes.size());
+        stream.next_out = reinterpret_cast<Bytef *>(out.data());
+        stream.avail_out = uInt(out.size());
+        deflate(&stream, Z_FINISH);
+        out.resize(qsizetype(stream.total_out));
+        deflateEnd(&stream);
+        return out;
+    }
+};
+
+void TestDrawingFile::compressed_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QStringList>("texts"); // texts reported, in order
+    QTest::addColumn<QString>("error");     // part of the error; empty: none
+
+    const QByteArray drawing = "#~1\r\nENCODING:UTF-8\r\n" +
+                               textRecord(Layout::Newer, "10", "20", {"図番"}) +
+                               textRecord(Layout::Older, "30", "40", {"A", "B"});
+    const QByteArray packed = gzip(drawing);
+    const int read = int(DrawingFile::Outcome::Read);
+    const int unreadable = int(DrawingFile::Outcome::Unreadable);
+    QTest::newRow("gzip") << packed << read << QStringList{"図番", "A B"} << "";
+    QTest::newRow("two gzip members") << packed + gzip("\r\n" + drawing) << read
+                                      << QStringList{"図番", "A B", "図番", "A B"} << "";
+    QTest::newRow("truncated") << packed.chopped(12) << unreadable << QStringList() << "壊れて";
+    QByteArray flipped = packed;
+    flipped[20] = char(flipped[20] ^ 0x55);
+    QTest::newRow("corrupt") << flipped << unreadable << QStringList() << "壊れて";
+    QTest::newRow("garbage after the stream")
+        << packed + "xyz" << unreadable << QStringList() << "壊れて";
+    QTest::newRow("only the magic bytes")
+        << QByteArray("\x1f\x8b\x08") << unreadable << QStringList() << "壊れて";
+    // The limit in this test is 1 MiB.
+    QTest::newRow("expands past the limit") << gzip(drawing + QByteArray(2 << 20, '\n') + drawing)
+                                            << unreadable << QStringList() << "大きすぎ";
+    QTest::newRow("plain file starting like gzip")
+        << QByteArray("\x1f\x8b\r\n") + textRecord(Layout::Older, "1", "2", {"A"}) << read
+        << QStringList{"A"} << "";
+}
+
+void TestDrawingFile::compressed()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, outcome);
+    QFETCH(QStringList, texts);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("drawing.bi");
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(file);
+    out.close();
+    DrawingFile drawing(1 << 20);
+    DrawingScanner scanner;
+    QStringList seen;
+    const DrawingFile::Outcome result =
+        drawing.scanFile(path, scanner, [&](const DrawingScanner::Block &block) {
+            seen.append(scanner.decodeText(block.textLine));
+        });
+    QCOMPARE(int(result), outcome);
+    QVERIFY2(drawing.errorString().contains(error) &&
+                 error.isEmpty() == drawing.errorString().isEmpty(),
+             qPrintable(drawing.errorString()));
+    if (result == DrawingFile::Outcome::Read) {
+        QCOMPARE(seen, texts);
+    }
+}
+
+void TestDrawingFile::recordFields_data()
+{
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<QByteArrayList>("fields"); // X, Y, text, height
+
+    QTest::newRow("older") << textRecord(Layout::Older, "25", "12.5", {"a", "b"}, 3)
+                           << QByteArrayList{"25", "12.5", "a b", "5"};
+    QTest::newRow("newer") << textRecord(Layout::Newer, "-1", "2", {"a"}, 0)
+                           << QByteArrayList{"-1", "2", "a", "5"};
+    // Fixed lines carry no height.
+    QTest::newRow("neither") << textBlock("7", "8", "t") << QByteArrayList{"7", "8", "t", ""};
+}
+
+void TestDrawingFile::recordFields()
+{
+    QFETCH(QByteArray, record);
+    QFETCH(QByteArrayList, fields);
+    QBuffer buffer(&record);
+    buffer.open(QIODevice::ReadOnly);
+    DrawingScanner scanner;
+    QList<QByteArrayList> seen;
+    DrawingFile().scan(buffer, scanner, [&](const DrawingScanner::Block &block) {
+        QByteArrayList list;
+        for (const std::string_view field :
+             {block.xLine, block.yLine, block.textLine, block.heightLine}) {
+            list.append(QByteArray(field.data(), qsizetype(field.size())));
+        }
+        seen.append(list);
+    });
+    QCOMPARE(seen, QList<QByteArrayList>{fields});
+}
+
+QTEST_GUILESS_MAIN(TestDrawingFile)
+#include "tst_drawingfile.moc"
