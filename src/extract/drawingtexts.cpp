@@ -1,42 +1,11 @@
 #include "drawingtexts.h"
 
 #include "capturewindows.h"
+#include "drawingfile.h"
 #include "drawingscanner.h"
 #include "shell/decimalnumber.h"
 
-#include <QFile>
-#include <QFileInfo>
-
-#include <memory>
-
 namespace {
-
-// Opens a drawing the way a drop does; an empty pointer and `error` when it
-// cannot be read.
-std::unique_ptr<QIODevice> openDrawing(const QString &path, QString &error)
-{
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        error = info.isSymLink() ? QStringLiteral("リンク先のファイルがありません")
-                                 : QStringLiteral("ファイルが見つかりません");
-        return {};
-    }
-    if (info.isDir()) {
-        error = QStringLiteral("フォルダーです");
-        return {};
-    }
-    // A FIFO or a device would block or never end.
-    if (!info.isFile()) {
-        error = QStringLiteral("通常のファイルではありません");
-        return {};
-    }
-    auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("開けません（%1）").arg(file->errorString());
-        return {};
-    }
-    return file;
-}
 
 // Printable ASCII reads the same in every encoding a drawing may have, and
 // skips setting up a decoder for each of 100,000 texts.
@@ -52,28 +21,53 @@ QString decodeText(const DrawingScanner &scanner, std::string_view bytes)
 
 } // namespace
 
+namespace {
+
+// Reads through `drawing` from a path or a device, as a drop reads it.
+template <typename Source> DrawingTexts::Result readTexts(Source &&source)
+{
+    DrawingTexts::Result result;
+    DrawingScanner scanner;
+    DrawingFile drawing;
+    const DrawingFile::Outcome outcome =
+        source(drawing, scanner, [&](const DrawingScanner::Block &block) {
+            const double height = DecimalNumber::leadingValue(block.heightLine);
+            result.texts.append({DecimalNumber::leadingValue(block.xLine),
+                                 DecimalNumber::leadingValue(block.yLine),
+                                 decodeText(scanner, block.textLine),
+                                 height > 0 ? height : DrawingTexts::defaultHeight});
+        });
+    switch (outcome) {
+    case DrawingFile::Outcome::Read:
+        result.readable = true;
+        break;
+    case DrawingFile::Outcome::ReadInPart:
+        result.readable = true;
+        result.error =
+            QStringLiteral("読み込みの途中で失敗しました（%1）").arg(drawing.errorString());
+        break;
+    case DrawingFile::Outcome::Unreadable:
+        result.texts.clear();
+        result.error = drawing.errorString();
+        break;
+    }
+    return result;
+}
+
+} // namespace
+
 DrawingTexts::Result DrawingTexts::readFile(const QString &path)
 {
-    Result result;
-    const std::unique_ptr<QIODevice> device = openDrawing(path, result.error);
-    return device ? read(*device) : result;
+    return readTexts([&](DrawingFile &drawing, DrawingScanner &scanner, const auto &onBlock) {
+        return drawing.scanFile(path, scanner, onBlock);
+    });
 }
 
 DrawingTexts::Result DrawingTexts::read(QIODevice &device)
 {
-    Result result;
-    DrawingScanner scanner;
-    const bool complete = scanner.scan(device, [&](const DrawingScanner::Block &block) {
-        result.texts.append({DecimalNumber::leadingValue(block.xLine),
-                             DecimalNumber::leadingValue(block.yLine),
-                             decodeText(scanner, block.textLine), defaultHeight});
+    return readTexts([&](DrawingFile &drawing, DrawingScanner &scanner, const auto &onBlock) {
+        return drawing.scan(device, scanner, onBlock);
     });
-    result.readable = true;
-    if (!complete) {
-        result.error =
-            QStringLiteral("読み込みの途中で失敗しました（%1）").arg(scanner.errorString());
-    }
-    return result;
 }
 
 std::array<std::optional<qsizetype>, 6> DrawingTexts::captured(const QList<Text> &texts,

@@ -54,6 +54,15 @@ void TestDrawingTexts::texts_data()
     QTest::newRow("file ends inside a block: the texts before it")
         << textBlock("1", "2", "a") + "TEX\r\n5\r\n"
         << QStringList{"1 2 a"};
+    // Records read by their layout carry their text height ("@5").
+    QTest::newRow("older and newer layouts, lines joined")
+        << textRecord(Layout::Older, "25", "12", {"A", "B"}) +
+               textRecord(Layout::Newer, "100", "-3", {"X"}, 2, true)
+        << QStringList{"25 12 A B @5", "100 -3 X @5"};
+    QFile external(QStringLiteral(TAVO_EXTERNAL_DATA "/ezmi2d/text-utf8.mi"));
+    QVERIFY(external.open(QIODevice::ReadOnly));
+    QTest::newRow("external older drawing")
+        << external.readAll() << QStringList{"25 12 日本語 café"};
 }
 
 void TestDrawingTexts::texts()
@@ -65,8 +74,10 @@ void TestDrawingTexts::texts()
     QStringList found;
     for (const DrawingTexts::Text &text : result.texts) {
         const QString shown = text.text.startsWith(' ') ? '[' + text.text + ']' : text.text;
-        found.append(QStringLiteral("%1 %2 %3").arg(text.x).arg(text.y).arg(shown));
-        QCOMPARE(text.height, DrawingTexts::defaultHeight);
+        found.append(QStringLiteral("%1 %2 %3").arg(text.x).arg(text.y).arg(shown) +
+                     (text.height == DrawingTexts::defaultHeight
+                          ? QString()
+                          : QStringLiteral(" @%1").arg(text.height)));
     }
     QCOMPARE(found, expected);
 }
