@@ -42,8 +42,10 @@ namespace {
 
 enum ExitCode { Success = 0, Failure = 1, UsageError = 2 };
 
-const QString usage = QStringLiteral("使いかた: tavo-extract [--xy X1,Y1,...,X6,Y6] [--list "
-                                     "FILE] [-o FILE] [--utf8] [--pdf FILE] DRAWING...");
+const QString usage =
+    QStringLiteral("使いかた: tavo-extract [--xy X1,Y1,...,X6,Y6] [--list FILE] [-o FILE] [--utf8] "
+                   "[--pdf FILE] DRAWING...\n"
+                   "          tavo-extract --texts [-o FILE] [--utf8] DRAWING");
 
 void printError(const QString &text)
 {
