@@ -3,6 +3,7 @@
 #include "asciicollation.h"
 #include "decimalnumber.h"
 
+#include <QHash>
 #include <QLocale>
 
 #include <algorithm>
@@ -23,10 +24,7 @@ QCollator japaneseCollator()
 SortRule::Key::Key(const SortRule *rule, Kind kind, double number, QString text)
     : m_rule(rule), m_kind(kind), m_number(number), m_text(std::move(text))
 {
-    if (m_kind == Kind::Text) {
-        m_collationKey = m_rule->m_collator.sortKey(m_text);
-        m_text = QString();
-    } else if (m_kind == Kind::Plain) {
+    if (m_kind == Kind::Plain) {
         m_plainKey = m_rule->m_ascii->sortKey(m_text);
         for (qsizetype i = 0; i < 8; ++i) {
             const quint64 byte = i < m_plainKey.size() ? quint8(m_plainKey[i]) : 0;
@@ -90,8 +88,21 @@ QList<qsizetype> SortRule::order(const QList<QString> &texts) const
 {
     QList<Key> keys;
     keys.reserve(texts.size());
+    // Names and materials repeat down a column: a text that needs a
+    // collation key gets it once, and its copies share it.
+    QHash<QString, qsizetype> collated;
     for (const QString &text : texts) {
-        keys.append(key(text));
+        Key key = this->key(text);
+        if (key.m_kind == Key::Kind::Text) {
+            const auto found = collated.constFind(text);
+            if (found != collated.cend()) {
+                keys.append(keys[*found]);
+                continue;
+            }
+            collated.insert(text, keys.size());
+            key.collationKey();
+        }
+        keys.append(std::move(key));
     }
     QList<qsizetype> permutation(texts.size());
     std::iota(permutation.begin(), permutation.end(), qsizetype(0));

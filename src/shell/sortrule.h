@@ -32,8 +32,9 @@ public:
         Kind m_kind;
         double m_number;
         // Plain texts (printable ASCII) compare by a key of bytes whose first
-        // eight are kept here, as most comparisons end there. A collation
-        // key is made only when such a text meets a text of another kind.
+        // eight are kept here, as most comparisons end there. The collation
+        // key is made when first compared; for a plain text only when it
+        // meets a text of another kind.
         quint64 m_head = 0;
         QByteArray m_plainKey;
         QString m_text;
