@@ -138,33 +138,49 @@ QByteArray AsciiCollation::sortKey(QStringView text) const
 {
     // The characters' ranks, a digit run as its rank, its length and its
     // digits without leading zeros; then 0, then the case of each of them.
-    QByteArray key;
-    key.reserve(2 * text.size() + 2);
-    QByteArray cases;
-    cases.reserve(text.size());
-    for (qsizetype i = 0; i < text.size();) {
-        const char16_t c = text[i].unicode();
-        key.append(char(m_rank[c]));
-        if (isDigit(c)) {
-            while (i < text.size() && text[i] == u'0') {
-                ++i;
-            }
-            qsizetype end = i;
-            while (end < text.size() && isDigit(text[end].unicode())) {
-                ++end;
-            }
-            key.append(char(end - i));
-            for (; i < end; ++i) {
-                key.append(char(text[i].unicode()));
-            }
-            cases.append('\1');
+    // A first pass measures the key, so that it is allocated once, exactly.
+    const qsizetype size = text.size();
+    qsizetype rankBytes = 0;
+    qsizetype caseBytes = 0;
+    for (qsizetype i = 0; i < size; ++caseBytes) {
+        ++rankBytes;
+        if (!isDigit(text[i].unicode())) {
+            ++i;
             continue;
         }
-        cases.append(isUpper(c) ? '\2' : '\1');
-        ++i;
+        ++rankBytes;
+        while (i < size && text[i] == u'0') {
+            ++i;
+        }
+        for (; i < size && isDigit(text[i].unicode()); ++i) {
+            ++rankBytes;
+        }
     }
-    key.append('\0');
-    key.append(cases);
+    QByteArray key(rankBytes + 1 + caseBytes, Qt::Uninitialized);
+    char *ranks = key.data();
+    char *cases = key.data() + rankBytes + 1;
+    key[rankBytes] = '\0';
+    for (qsizetype i = 0; i < size;) {
+        const char16_t c = text[i].unicode();
+        *ranks++ = char(m_rank[c]);
+        if (!isDigit(c)) {
+            *cases++ = isUpper(c) ? '\2' : '\1';
+            ++i;
+            continue;
+        }
+        while (i < size && text[i] == u'0') {
+            ++i;
+        }
+        qsizetype end = i;
+        while (end < size && isDigit(text[end].unicode())) {
+            ++end;
+        }
+        *ranks++ = char(end - i);
+        for (; i < end; ++i) {
+            *ranks++ = char(text[i].unicode());
+        }
+        *cases++ = '\1';
+    }
     return key;
 }
 
