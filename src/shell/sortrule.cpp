@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -73,6 +75,11 @@ SortRule::Key SortRule::key(const QString &text) const
     if (number) {
         return Key(this, Key::Kind::Number, *number == 0.0 ? 0.0 : *number, QString()); // -0 is 0
     }
+    return textKey(text);
+}
+
+SortRule::Key SortRule::textKey(const QString &text) const
+{
     if (m_ascii->usable() && AsciiCollation::covers(text)) {
         return Key(this, Key::Kind::Plain, 0.0, text);
     }
@@ -86,27 +93,57 @@ bool SortRule::lessThan(const QString &left, const QString &right) const
 
 QList<qsizetype> SortRule::order(const QList<QString> &texts) const
 {
+    // Numbers come before all texts, so the two are sorted apart, the
+    // numbers as plain values.
+    std::vector<std::pair<double, qsizetype>> numbers;
+    QList<qsizetype> textIndex;
     QList<Key> keys;
-    keys.reserve(texts.size());
     // Names and materials repeat down a column: a text that needs a
-    // collation key gets it once, and its copies share it.
+    // collation key gets it once, and its copies share it. A column whose
+    // texts rarely repeat stops looking after a thousand.
     QHash<QString, qsizetype> collated;
-    for (const QString &text : texts) {
-        Key key = this->key(text);
-        if (key.m_kind == Key::Kind::Text) {
+    qsizetype repeats = 0;
+    bool looking = true;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        const QString &text = texts[i];
+        if (const std::optional<double> number = DecimalNumber::parseWhole(text)) {
+            numbers.emplace_back(*number == 0.0 ? 0.0 : *number, i); // -0 is 0
+            continue;
+        }
+        textIndex.append(i);
+        Key key = textKey(text);
+        if (key.m_kind == Key::Kind::Text && looking) {
             const auto found = collated.constFind(text);
             if (found != collated.cend()) {
+                ++repeats;
                 keys.append(keys[*found]);
                 continue;
             }
             collated.insert(text, keys.size());
+            if (collated.size() >= 1024 && repeats < collated.size()) {
+                looking = false;
+                collated.clear();
+            }
+        }
+        if (key.m_kind == Key::Kind::Text) {
             key.collationKey();
         }
         keys.append(std::move(key));
     }
-    QList<qsizetype> permutation(texts.size());
-    std::iota(permutation.begin(), permutation.end(), qsizetype(0));
-    std::stable_sort(permutation.begin(), permutation.end(),
+    collated.clear();
+    std::stable_sort(numbers.begin(), numbers.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    QList<qsizetype> byKey(keys.size());
+    std::iota(byKey.begin(), byKey.end(), qsizetype(0));
+    std::stable_sort(byKey.begin(), byKey.end(),
                      [&keys](qsizetype a, qsizetype b) { return keys[a] < keys[b]; });
+    QList<qsizetype> permutation;
+    permutation.reserve(texts.size());
+    for (const auto &number : numbers) {
+        permutation.append(number.second);
+    }
+    for (const qsizetype k : std::as_const(byKey)) {
+        permutation.append(textIndex[k]);
+    }
     return permutation;
 }

@@ -51,6 +51,8 @@ public:
     QList<qsizetype> order(const QList<QString> &texts) const;
 
 private:
+    Key textKey(const QString &text) const; // for a text that is no number
+
     QCollator m_collator;
     const AsciiCollation *m_ascii; // shared by all rules; may be unusable
 };
