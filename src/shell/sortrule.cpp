@@ -98,6 +98,10 @@ QList<qsizetype> SortRule::order(const QList<QString> &texts) const
     std::vector<std::pair<double, qsizetype>> numbers;
     QList<qsizetype> textIndex;
     QList<Key> keys;
+    // Room for every row; the pages a column of numbers leaves unused are
+    // never touched.
+    textIndex.reserve(texts.size());
+    keys.reserve(texts.size());
     // Names and materials repeat down a column: a text that needs a
     // collation key gets it once, and its copies share it. A column whose
     // texts rarely repeat stops looking after a thousand.
