@@ -2,6 +2,9 @@
 
 #include "platform/codepage.h"
 
+#include <array>
+#include <unordered_map>
+
 namespace {
 
 constexpr QChar quote = u'"';
@@ -25,6 +28,51 @@ bool isSeparator(QChar c)
 }
 
 enum class Separator { Comma, LineEnd, EndOfText };
+
+// Cells repeat down a column (materials, finishes, quantities): equal texts
+// of a column share one string, which saves an allocation and its memory per
+// cell. A column whose texts rarely repeat (drawing numbers) stops looking.
+class SharedTexts
+{
+public:
+    QString take(QStringView text)
+    {
+        if (text.isEmpty()) {
+            return QString();
+        }
+        if (!m_looking || text.size() > maxLength) {
+            return text.toString();
+        }
+        const auto found = m_known.find(text);
+        if (found != m_known.end()) {
+            ++m_hits;
+            return found->second;
+        }
+        QString copy = text.toString();
+        if (m_known.size() < maxTexts) {
+            m_known.emplace(QStringView(copy), copy); // the view is into the kept copy
+        }
+        if (++m_misses >= probe && m_hits < m_misses) {
+            m_looking = false;
+            m_known.clear();
+        }
+        return copy;
+    }
+
+private:
+    static constexpr qsizetype maxLength = 512;
+    static constexpr std::size_t maxTexts = 4096;
+    static constexpr qsizetype probe = 1024;
+
+    struct Hash
+    {
+        std::size_t operator()(QStringView text) const noexcept { return qHash(text); }
+    };
+    std::unordered_map<QStringView, QString, Hash> m_known;
+    qsizetype m_hits = 0;
+    qsizetype m_misses = 0;
+    bool m_looking = true;
+};
 
 struct Field
 {
@@ -51,8 +99,10 @@ public:
 
     qsizetype position() const { return m_position; }
 
-    Field next()
+    // `shared` is where the field's text may be found already.
+    Field next(SharedTexts *shared = nullptr)
     {
+        m_shared = shared;
         skipBlanks();
         Field field;
         if (m_position < m_text.size() && m_text[m_position] == quote) {
@@ -126,7 +176,7 @@ private:
             return;
         }
         if (field.text.isEmpty()) {
-            field.text = m_text.sliced(from, to - from).toString();
+            field.text = textOf(m_text.sliced(from, to - from));
         } else {
             field.text.append(m_text.sliced(from, to - from));
         }
@@ -140,9 +190,11 @@ private:
             ++m_position;
         }
         if (m_build) {
-            field.text = m_text.sliced(start, m_position - start).toString();
+            field.text = textOf(m_text.sliced(start, m_position - start));
         }
     }
+
+    QString textOf(QStringView text) { return m_shared ? m_shared->take(text) : text.toString(); }
 
     Separator takeSeparator()
     {
@@ -162,6 +214,7 @@ private:
     QStringView m_text;
     QuoteStyle m_style;
     bool m_build;
+    SharedTexts *m_shared = nullptr;
     qsizetype m_position = 0;
 };
 
@@ -257,6 +310,7 @@ PartsListReader::Result parseWith(QStringView text, QuoteStyle style, qsizetype 
     const qsizetype contentEnd = contentEndOf(text);
     Result result;
     FieldStream fields(text, style);
+    std::array<SharedTexts, FieldsPerRecord> shared;
     while (fields.position() < contentEnd) {
         if (recordLimit >= 0 && result.rows.size() >= recordLimit) {
             result.recordLimitReached = true;
@@ -274,7 +328,7 @@ PartsListReader::Result parseWith(QStringView text, QuoteStyle style, qsizetype 
                 complete = false;
                 break;
             }
-            Field field = fields.next();
+            Field field = fields.next(&shared[record.size()]);
             record.append(std::move(field.text));
             previous = field.endedBy;
             if (field.unclosedQuote) {

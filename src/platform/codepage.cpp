@@ -49,7 +49,9 @@ bool encodesCleanly(QStringView text, QByteArray &out)
     if (!encoder.isValid() || encoder.hasError()) {
         return false;
     }
-    fromIcuControls(bytes);
+    if (bytes.contains('\x1a') || bytes.contains('\x1c') || bytes.contains('\x7f')) {
+        fromIcuControls(bytes);
+    }
     out = bytes;
     return true;
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QCollatorSortKey>
 #include <QList>
 #include <QString>
 
 #include <optional>
+
+class AsciiCollation;
 
 // The table's ascending order on one column. A text that, trimmed of blanks,
 // is a decimal number is a number; numbers compare by value and come before
@@ -13,6 +16,7 @@
 class SortRule
 {
 public:
+    // A key is valid while the rule that made it lives.
     class Key
     {
     public:
@@ -20,9 +24,21 @@ public:
 
     private:
         friend class SortRule;
-        Key(std::optional<double> number, std::optional<QCollatorSortKey> text);
-        std::optional<double> m_number;
-        std::optional<QCollatorSortKey> m_text; // only for texts that are no number
+        enum class Kind : unsigned char { Number, Plain, Text };
+        Key(const SortRule *rule, Kind kind, double number, QString text);
+        const QCollatorSortKey &collationKey() const;
+
+        const SortRule *m_rule;
+        Kind m_kind;
+        double m_number;
+        // Plain texts (printable ASCII) compare by a key of bytes whose first
+        // eight are kept here, as most comparisons end there. The collation
+        // key is made when first compared; for a plain text only when it
+        // meets a text of another kind.
+        quint64 m_head = 0;
+        QByteArray m_plainKey;
+        QString m_text;
+        mutable std::optional<QCollatorSortKey> m_collationKey;
     };
 
     SortRule();
@@ -35,5 +51,8 @@ public:
     QList<qsizetype> order(const QList<QString> &texts) const;
 
 private:
+    Key textKey(const QString &text) const; // for a text that is no number
+
     QCollator m_collator;
+    const AsciiCollation *m_ascii; // shared by all rules; may be unusable
 };

@@ -1,6 +1,10 @@
+#include "shell/asciicollation.h"
+#include "shell/decimalnumber.h"
 #include "shell/sortrule.h"
 #include "shell/tablemodel.h"
 
+#include <QCollator>
+#include <QLocale>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -14,6 +18,7 @@ private Q_SLOTS:
     void lessThan_data();
     void lessThan();
     void randomMixedValuesGiveAStrictWeakOrder();
+    void textsOrderAsTheCollatorDoes();
     void tableSortMovesWholeRowsStably();
     void tableSortKeepsHeaderAndSelectionFollowsRows();
 };
@@ -126,6 +131,55 @@ void TestSortRule::randomMixedValuesGiveAStrictWeakOrder()
     std::sort(expected.begin(), expected.end());
     std::sort(actual.begin(), actual.end());
     QCOMPARE(actual, expected);
+}
+
+// Plain ASCII texts are ordered without the collator; every pair of texts,
+// plain or not, must still come out as the collator orders it.
+void TestSortRule::textsOrderAsTheCollatorDoes()
+{
+    const QStringList pieces = {"A",  "a",
+                                "b",  "B",
+                                "Z",  "z",
+                                "x",  "0",
+                                "00", "1",
+                                "2",  "9",
+                                "10", "07",
+                                "-",  "_",
+                                " ",  ".",
+                                "/",  "(",
+                                "#",  "~",
+                                "'",  "\"",
+                                "+",  "@",
+                                "`",  "\t",
+                                "ア", "部品",
+                                "ｱ",  "Ａ",
+                                "é",  "123456789012345678901234567890123456789"};
+    QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+#ifdef Q_OS_LINUX
+    QVERIFY(AsciiCollation(collator).usable()); // else only the collator is tested
+#endif
+    QRandomGenerator random(20261208);
+    SortRule rule;
+    QStringList values;
+    QList<SortRule::Key> keys;
+    while (values.size() < 500) {
+        QString value;
+        for (int p = random.bounded(1, 5); p > 0; --p) {
+            value += pieces.at(random.bounded(int(pieces.size())));
+        }
+        if (!DecimalNumber::parseWhole(value)) { // numbers are no texts here
+            values.append(value);
+            keys.append(rule.key(value));
+        }
+    }
+    for (qsizetype a = 0; a < values.size(); ++a) {
+        for (qsizetype b = 0; b < values.size(); ++b) {
+            QVERIFY2((keys[a] < keys[b]) == (collator.compare(values[a], values[b]) < 0),
+                     qPrintable(values[a] + QStringLiteral(" / ") + values[b]));
+        }
+    }
 }
 
 void TestSortRule::tableSortMovesWholeRowsStably()
