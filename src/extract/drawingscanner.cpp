@@ -247,6 +247,56 @@ void LayoutReader::line(long long number, std::string_view text, bool transient)
     }
 }
 
+// The same layout test on a block whose lines are all at hand (`lines[i]` is
+// line i + 1, `count` lines before the terminator): it looks at the dozen
+// lines it needs and no other. A text of several lines is joined into `joined`.
+bool fitsLayout(const std::string_view *lines, long long count, int countLine, int lineCountOffset,
+                std::string &joined, DrawingScanner::Block &block)
+{
+    auto line = [lines](long long number) { return lines[number - 1]; };
+    if (count < countLine) {
+        return false;
+    }
+    const long long properties = wholeNumber(line(countLine));
+    const long long h = countLine + 1 + properties; // the alignment line
+    if (properties < 0 || h + lineCountOffset > count) {
+        return false;
+    }
+    const std::string_view alignment = trimmed(line(h));
+    if (alignment.size() != 1 || alignment[0] < '1' || alignment[0] > '9' ||
+        !isNumberEqualTo(line(h + 7), 0) || !isNumberEqualTo(line(h + 8), 0) ||
+        !isNumberEqualTo(line(h + 9), 1)) {
+        return false;
+    }
+    const long long lineCount = h + lineCountOffset;
+    const long long k = wholeNumber(line(lineCount));
+    if (k < 1 || lineCount + 2 * k != count) {
+        return false;
+    }
+    for (long long pair = 1; pair <= k; ++pair) {
+        if (!isNumberEqualTo(line(lineCount + 2 * pair), 0)) {
+            return false;
+        }
+    }
+    if (k == 1) {
+        block.textLine = line(lineCount + 1);
+    } else {
+        joined.clear();
+        for (long long pair = 1; pair <= k; ++pair) {
+            if (!joined.empty() && joined.size() < DrawingScanner::maxLineBytes) {
+                joined += ' ';
+            }
+            joined.append(line(lineCount + 2 * pair - 1)
+                              .substr(0, DrawingScanner::maxLineBytes - joined.size()));
+        }
+        block.textLine = joined;
+    }
+    block.xLine = line(h + 3);
+    block.yLine = line(h + 6);
+    block.heightLine = line(lineCount - 4);
+    return true;
+}
+
 // The item reader and block reader as one state machine over the bytes, so
 // a file is read once, in chunks, without splitting it into lines first.
 class Machine
@@ -320,6 +370,8 @@ private:
     long long m_nextQuote = -1;
     long long m_nextComma = -1;
     std::array<std::string_view, 64> m_blockLines; // the lines of a block read at once
+    std::string m_olderText; // a text of several lines, joined, as each layout reads it
+    std::string m_newerText;
 };
 
 template <typename LineAt> void Machine::endBlock(long long n, const LineAt &lineAt)
@@ -399,77 +451,65 @@ bool Machine::skipItems(const char *data, std::size_t size, std::size_t &pos)
 
 bool Machine::wholeBlock(const char *data, std::size_t size, std::size_t &pos)
 {
-    // The terminator: the first line that is exactly "|~".
-    std::size_t from = pos;
-    std::size_t terminator = 0;
-    std::size_t after = 0;
-    for (;;) {
-        const void *found = std::memchr(data + from, '|', size - from);
-        if (!found) {
-            return false;
-        }
-        const std::size_t at = std::size_t(static_cast<const char *>(found) - data);
-        from = at + 1;
-        if ((at > pos && data[at - 1] != '\n') || at + 1 >= size || data[at + 1] != '~') {
-            continue;
-        }
-        if (at + 2 < size && data[at + 2] == '\n') {
-            terminator = at, after = at + 3;
-            break;
-        }
-        if (at + 3 < size && data[at + 2] == '\r' && data[at + 3] == '\n') {
-            terminator = at, after = at + 4;
-            break;
-        }
-        if (at + 3 >= size) {
-            return false; // the chunk ends before the line does
-        }
-    }
-    // Its lines, if there are few enough to hold.
+    // One pass over the block's bytes finds its line ends; the line after
+    // each is tested for the terminator, the first line that is exactly "|~".
     long long count = 0;
     std::size_t lineStart = pos;
-    auto addLine = [&](std::size_t lineEnd) {
+    std::size_t after = 0;
+    // 1: the terminator ends the line just ended; -1: too many lines to hold.
+    auto lineEnd = [&](std::size_t end) {
+        const std::size_t length = end - lineStart;
+        if (length >= 2 && length <= 3 && data[lineStart] == '|' && data[lineStart + 1] == '~' &&
+            (length == 2 || data[lineStart + 2] == '\r')) {
+            after = end + 1;
+            return 1;
+        }
         if (count == static_cast<long long>(m_blockLines.size())) {
-            return false;
+            return -1;
         }
-        std::size_t length = lineEnd - lineStart;
-        if (length > 0 && data[lineEnd - 1] == '\r') {
-            --length;
-        }
+        const std::size_t kept = length > 0 && data[end - 1] == '\r' ? length - 1 : length;
         m_blockLines[std::size_t(count++)] =
-            std::string_view(data + lineStart, std::min(length, DrawingScanner::maxLineBytes));
-        lineStart = lineEnd + 1;
-        return true;
+            std::string_view(data + lineStart, std::min(kept, DrawingScanner::maxLineBytes));
+        lineStart = end + 1;
+        return 0;
     };
+    int found = 0;
     std::size_t at = pos;
 #if defined(__SSE2__) || defined(_M_X64)
     // Sixteen bytes at a time: block lines are a few bytes long.
     const __m128i lineFeed = _mm_set1_epi8('\n');
-    for (; at + 16 <= terminator; at += 16) {
+    for (; found == 0 && at + 16 <= size; at += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + at));
         auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lineFeed)));
-        while (mask != 0) {
-            if (!addLine(at + std::size_t(std::countr_zero(mask)))) {
-                return false;
-            }
+        while (mask != 0 && found == 0) {
+            found = lineEnd(at + std::size_t(std::countr_zero(mask)));
             mask &= mask - 1;
         }
     }
 #endif
-    for (; at < terminator; ++at) {
-        if (data[at] == '\n' && !addLine(at)) {
-            return false;
+    for (; found == 0 && at < size; ++at) {
+        if (data[at] == '\n') {
+            found = lineEnd(at);
         }
     }
-    for (LayoutReader *layout : {&m_older, &m_newer}) {
-        while (layout->nextLine() <= count) {
-            const long long number = layout->nextLine();
-            layout->line(number, m_blockLines[std::size_t(number - 1)], false);
-        }
+    if (found != 1) {
+        return false; // more lines than held, or the chunk ends first
     }
-    const long long n = count + 1;
-    endBlock(n, [&](long long back) { return m_blockLines[std::size_t(n - back - 1)]; });
+    ++m_textRecords;
+    m_state = State::ItemStart;
     pos = after;
+    DrawingScanner::Block older;
+    DrawingScanner::Block newer;
+    const bool olderFits = fitsLayout(m_blockLines.data(), count, 5, 20, m_olderText, older);
+    const bool newerFits = fitsLayout(m_blockLines.data(), count, 6, 21, m_newerText, newer);
+    if (olderFits != newerFits) {
+        m_onBlock(olderFits ? older : newer);
+    } else if (count + 1 >= shortestBlock) {
+        m_onBlock({m_blockLines[std::size_t(count - 21)],
+                   m_blockLines[std::size_t(count - 18)],
+                   m_blockLines[std::size_t(count - 2)],
+                   {}});
+    }
     return true;
 }
 
@@ -776,7 +816,20 @@ bool DrawingScanner::scan(QIODevice &device, const BlockHandler &onBlock)
     };
     for (;;) {
         machine.ownViews();
-        const qint64 got = device.read(buffer.data(), buffer.size());
+        qint64 got = device.read(buffer.data(), buffer.size());
+        bool atEnd = false;
+        // At the start, short reads fill the buffer up to the head, so that
+        // a small file is told and read without copying it aside.
+        while (!decided && held.empty() && got > 0 && got < qint64(headBytes) &&
+               got < buffer.size()) {
+            const qint64 more = device.read(buffer.data() + got, buffer.size() - got);
+            if (more <= 0) {
+                atEnd = more == 0;
+                got = more < 0 ? more : got;
+                break;
+            }
+            got += more;
+        }
         if (got < 0) {
             m_error = device.errorString();
             return false;
@@ -787,12 +840,9 @@ bool DrawingScanner::scan(QIODevice &device, const BlockHandler &onBlock)
         const std::string_view chunk(buffer.constData(), std::size_t(got));
         if (decided) {
             machine.feed(chunk.data(), chunk.size());
-        } else if (held.empty() && chunk.size() >= headBytes) {
+        } else if (held.empty() && (chunk.size() >= headBytes || atEnd)) {
             decideAndFeed(chunk);
         } else {
-            if (held.empty()) {
-                held.reserve(std::min<std::size_t>(headBytes, 4096));
-            }
             held.append(chunk);
             if (held.size() >= headBytes) {
                 decideAndFeed(held);
