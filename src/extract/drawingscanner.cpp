@@ -122,7 +122,10 @@ public:
     {
         m_stage = Stage::PropertyCount;
         m_next = m_countLine;
-        m_x.view = m_y.view = m_height.view = {};
+        // Separate stores: a chained assignment reads back what it just wrote.
+        m_x.view = {};
+        m_y.view = {};
+        m_height.view = {};
         m_text.clear();
     }
     long long nextLine() const { return m_next; }
@@ -247,13 +250,13 @@ void LayoutReader::line(long long number, std::string_view text, bool transient)
     }
 }
 
-// The same layout test on a block whose lines are all at hand (`lines[i]` is
-// line i + 1, `count` lines before the terminator): it looks at the dozen
+// The same layout test on a block whose lines are all at hand (`line(i)` is
+// line i, `count` lines before the terminator): it looks at the dozen
 // lines it needs and no other. A text of several lines is joined into `joined`.
-bool fitsLayout(const std::string_view *lines, long long count, int countLine, int lineCountOffset,
+template <typename LineAt>
+bool fitsLayout(const LineAt &line, long long count, int countLine, int lineCountOffset,
                 std::string &joined, DrawingScanner::Block &block)
 {
-    auto line = [lines](long long number) { return lines[number - 1]; };
     if (count < countLine) {
         return false;
     }
@@ -369,7 +372,7 @@ private:
     // Where the next quote and comma of the current chunk are (-1: not looked yet).
     long long m_nextQuote = -1;
     long long m_nextComma = -1;
-    std::array<std::string_view, 64> m_blockLines; // the lines of a block read at once
+    std::array<std::size_t, 64> m_lineEnds; // where the lines of a block read at once end
     std::string m_olderText; // a text of several lines, joined, as each layout reads it
     std::string m_newerText;
 };
@@ -451,45 +454,79 @@ bool Machine::skipItems(const char *data, std::size_t size, std::size_t &pos)
 
 bool Machine::wholeBlock(const char *data, std::size_t size, std::size_t &pos)
 {
-    // One pass over the block's bytes finds its line ends; the line after
-    // each is tested for the terminator, the first line that is exactly "|~".
-    long long count = 0;
-    std::size_t lineStart = pos;
+    // One pass over the block's bytes notes where its lines end; only a line
+    // starting with "|~" is looked at, as the terminator may be the first
+    // line that is exactly that.
+    std::size_t count = 0;
     std::size_t after = 0;
-    // 1: the terminator ends the line just ended; -1: too many lines to hold.
-    auto lineEnd = [&](std::size_t end) {
-        const std::size_t length = end - lineStart;
-        if (length >= 2 && length <= 3 && data[lineStart] == '|' && data[lineStart + 1] == '~' &&
-            (length == 2 || data[lineStart + 2] == '\r')) {
-            after = end + 1;
+    // 1: the terminator starts at `at`; 0: it does not; -1: the chunk ends first.
+    auto terminatorAt = [&](std::size_t at) {
+        if (at + 2 >= size || data[at + 1] != '~') {
+            return at + 1 >= size || (at + 2 >= size && data[at + 1] == '~') ? -1 : 0;
+        }
+        if (data[at + 2] == '\n') {
+            after = at + 3;
             return 1;
         }
-        if (count == static_cast<long long>(m_blockLines.size())) {
+        if (data[at + 2] != '\r') {
+            return 0;
+        }
+        if (at + 3 >= size) {
             return -1;
         }
-        const std::size_t kept = length > 0 && data[end - 1] == '\r' ? length - 1 : length;
-        m_blockLines[std::size_t(count++)] =
-            std::string_view(data + lineStart, std::min(kept, DrawingScanner::maxLineBytes));
-        lineStart = end + 1;
-        return 0;
+        after = at + 4;
+        return data[at + 3] == '\n' ? 1 : 0;
+    };
+    auto lineEnd = [&](std::size_t at) {
+        if (count == m_lineEnds.size()) {
+            return false;
+        }
+        m_lineEnds[count++] = at;
+        return true;
     };
     int found = 0;
     std::size_t at = pos;
 #if defined(__SSE2__) || defined(_M_X64)
     // Sixteen bytes at a time: block lines are a few bytes long.
     const __m128i lineFeed = _mm_set1_epi8('\n');
+    const __m128i bar = _mm_set1_epi8('|');
+    unsigned carry = 1; // `pos` starts a line
     for (; found == 0 && at + 16 <= size; at += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + at));
-        auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lineFeed)));
-        while (mask != 0 && found == 0) {
-            found = lineEnd(at + std::size_t(std::countr_zero(mask)));
-            mask &= mask - 1;
+        auto ends = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lineFeed)));
+        auto bars = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, bar)));
+        bars &= ((ends << 1) | carry) & 0xFFFF; // bars that start a line
+        carry = ends >> 15;
+        while (bars != 0 && found == 0) {
+            const unsigned start = unsigned(std::countr_zero(bars));
+            bars &= bars - 1;
+            for (unsigned before = ends & ((1u << start) - 1); before != 0; before &= before - 1) {
+                if (!lineEnd(at + std::size_t(std::countr_zero(before)))) {
+                    return false;
+                }
+            }
+            ends &= ~((1u << start) - 1);
+            found = terminatorAt(at + start);
+        }
+        if (found != 0) {
+            break;
+        }
+        for (; ends != 0; ends &= ends - 1) {
+            if (!lineEnd(at + std::size_t(std::countr_zero(ends)))) {
+                return false;
+            }
         }
     }
 #endif
     for (; found == 0 && at < size; ++at) {
-        if (data[at] == '\n') {
-            found = lineEnd(at);
+        if (data[at] == '|' && (at == pos || data[at - 1] == '\n')) {
+            found = terminatorAt(at);
+            if (found != 0) {
+                break;
+            }
+        }
+        if (data[at] == '\n' && !lineEnd(at)) {
+            return false;
         }
     }
     if (found != 1) {
@@ -497,18 +534,27 @@ bool Machine::wholeBlock(const char *data, std::size_t size, std::size_t &pos)
     }
     ++m_textRecords;
     m_state = State::ItemStart;
+    const std::size_t blockStart = pos;
     pos = after;
+    // Line i of the block, without its CR, cut at the kept length.
+    auto line = [&](long long number) {
+        const std::size_t index = std::size_t(number - 1);
+        const std::size_t begin = index == 0 ? blockStart : m_lineEnds[index - 1] + 1;
+        std::size_t length = m_lineEnds[index] - begin;
+        if (length > 0 && data[begin + length - 1] == '\r') {
+            --length;
+        }
+        return std::string_view(data + begin, std::min(length, DrawingScanner::maxLineBytes));
+    };
+    const auto lines = static_cast<long long>(count);
     DrawingScanner::Block older;
     DrawingScanner::Block newer;
-    const bool olderFits = fitsLayout(m_blockLines.data(), count, 5, 20, m_olderText, older);
-    const bool newerFits = fitsLayout(m_blockLines.data(), count, 6, 21, m_newerText, newer);
+    const bool olderFits = fitsLayout(line, lines, 5, 20, m_olderText, older);
+    const bool newerFits = fitsLayout(line, lines, 6, 21, m_newerText, newer);
     if (olderFits != newerFits) {
         m_onBlock(olderFits ? older : newer);
-    } else if (count + 1 >= shortestBlock) {
-        m_onBlock({m_blockLines[std::size_t(count - 21)],
-                   m_blockLines[std::size_t(count - 18)],
-                   m_blockLines[std::size_t(count - 2)],
-                   {}});
+    } else if (lines + 1 >= shortestBlock) {
+        m_onBlock({line(lines - 20), line(lines - 17), line(lines - 1), {}});
     }
     return true;
 }
