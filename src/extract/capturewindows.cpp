@@ -29,9 +29,3 @@ CaptureWindows::CaptureWindows(const std::array<QString, 12> &XYPos)
         }
     }
 }
-
-bool CaptureWindows::contains(int column, double x, double y) const
-{
-    const std::optional<Bounds> &bounds = m_windows[std::size_t(column)];
-    return bounds && bounds->lowX < x && x < bounds->highX && bounds->lowY < y && y < bounds->highY;
-}

@@ -16,7 +16,13 @@ public:
     // XYPos: entry 2k the X and 2k + 1 the Y of field k, in column order.
     explicit CaptureWindows(const std::array<QString, 12> &XYPos);
 
-    bool contains(int column, double x, double y) const;
+    // Inline: asked six times for every text of every drawing.
+    bool contains(int column, double x, double y) const
+    {
+        const std::optional<Bounds> &bounds = m_windows[std::size_t(column)];
+        return bounds && bounds->lowX < x && x < bounds->highX && bounds->lowY < y &&
+               y < bounds->highY;
+    }
     // False when a position of the field is no number: the field is never captured.
     bool isActive(int column) const { return m_windows[std::size_t(column)].has_value(); }
 

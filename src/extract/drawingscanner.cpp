@@ -122,7 +122,10 @@ public:
     {
         m_stage = Stage::PropertyCount;
         m_next = m_countLine;
-        m_x.view = m_y.view = m_height.view = {};
+        // Separate stores: a chained assignment reads back what it just wrote.
+        m_x.view = {};
+        m_y.view = {};
+        m_height.view = {};
         m_text.clear();
     }
     long long nextLine() const { return m_next; }
@@ -247,6 +250,56 @@ void LayoutReader::line(long long number, std::string_view text, bool transient)
     }
 }
 
+// The same layout test on a block whose lines are all at hand (`line(i)` is
+// line i, `count` lines before the terminator): it looks at the dozen
+// lines it needs and no other. A text of several lines is joined into `joined`.
+template <typename LineAt>
+bool fitsLayout(const LineAt &line, long long count, int countLine, int lineCountOffset,
+                std::string &joined, DrawingScanner::Block &block)
+{
+    if (count < countLine) {
+        return false;
+    }
+    const long long properties = wholeNumber(line(countLine));
+    const long long h = countLine + 1 + properties; // the alignment line
+    if (properties < 0 || h + lineCountOffset > count) {
+        return false;
+    }
+    const std::string_view alignment = trimmed(line(h));
+    if (alignment.size() != 1 || alignment[0] < '1' || alignment[0] > '9' ||
+        !isNumberEqualTo(line(h + 7), 0) || !isNumberEqualTo(line(h + 8), 0) ||
+        !isNumberEqualTo(line(h + 9), 1)) {
+        return false;
+    }
+    const long long lineCount = h + lineCountOffset;
+    const long long k = wholeNumber(line(lineCount));
+    if (k < 1 || lineCount + 2 * k != count) {
+        return false;
+    }
+    for (long long pair = 1; pair <= k; ++pair) {
+        if (!isNumberEqualTo(line(lineCount + 2 * pair), 0)) {
+            return false;
+        }
+    }
+    if (k == 1) {
+        block.textLine = line(lineCount + 1);
+    } else {
+        joined.clear();
+        for (long long pair = 1; pair <= k; ++pair) {
+            if (!joined.empty() && joined.size() < DrawingScanner::maxLineBytes) {
+                joined += ' ';
+            }
+            joined.append(line(lineCount + 2 * pair - 1)
+                              .substr(0, DrawingScanner::maxLineBytes - joined.size()));
+        }
+        block.textLine = joined;
+    }
+    block.xLine = line(h + 3);
+    block.yLine = line(h + 6);
+    block.heightLine = line(lineCount - 4);
+    return true;
+}
+
 // The item reader and block reader as one state machine over the bytes, so
 // a file is read once, in chunks, without splitting it into lines first.
 class Machine
@@ -319,7 +372,9 @@ private:
     // Where the next quote and comma of the current chunk are (-1: not looked yet).
     long long m_nextQuote = -1;
     long long m_nextComma = -1;
-    std::array<std::string_view, 64> m_blockLines; // the lines of a block read at once
+    std::array<std::size_t, 64> m_lineEnds; // where the lines of a block read at once end
+    std::string m_olderText; // a text of several lines, joined, as each layout reads it
+    std::string m_newerText;
 };
 
 template <typename LineAt> void Machine::endBlock(long long n, const LineAt &lineAt)
@@ -399,77 +454,108 @@ bool Machine::skipItems(const char *data, std::size_t size, std::size_t &pos)
 
 bool Machine::wholeBlock(const char *data, std::size_t size, std::size_t &pos)
 {
-    // The terminator: the first line that is exactly "|~".
-    std::size_t from = pos;
-    std::size_t terminator = 0;
+    // One pass over the block's bytes notes where its lines end; only a line
+    // starting with "|~" is looked at, as the terminator may be the first
+    // line that is exactly that.
+    std::size_t count = 0;
     std::size_t after = 0;
-    for (;;) {
-        const void *found = std::memchr(data + from, '|', size - from);
-        if (!found) {
-            return false;
+    // 1: the terminator starts at `at`; 0: it does not; -1: the chunk ends first.
+    auto terminatorAt = [&](std::size_t at) {
+        if (at + 2 >= size || data[at + 1] != '~') {
+            return at + 1 >= size || (at + 2 >= size && data[at + 1] == '~') ? -1 : 0;
         }
-        const std::size_t at = std::size_t(static_cast<const char *>(found) - data);
-        from = at + 1;
-        if ((at > pos && data[at - 1] != '\n') || at + 1 >= size || data[at + 1] != '~') {
-            continue;
+        if (data[at + 2] == '\n') {
+            after = at + 3;
+            return 1;
         }
-        if (at + 2 < size && data[at + 2] == '\n') {
-            terminator = at, after = at + 3;
-            break;
-        }
-        if (at + 3 < size && data[at + 2] == '\r' && data[at + 3] == '\n') {
-            terminator = at, after = at + 4;
-            break;
+        if (data[at + 2] != '\r') {
+            return 0;
         }
         if (at + 3 >= size) {
-            return false; // the chunk ends before the line does
+            return -1;
         }
-    }
-    // Its lines, if there are few enough to hold.
-    long long count = 0;
-    std::size_t lineStart = pos;
-    auto addLine = [&](std::size_t lineEnd) {
-        if (count == static_cast<long long>(m_blockLines.size())) {
+        after = at + 4;
+        return data[at + 3] == '\n' ? 1 : 0;
+    };
+    auto lineEnd = [&](std::size_t at) {
+        if (count == m_lineEnds.size()) {
             return false;
         }
-        std::size_t length = lineEnd - lineStart;
-        if (length > 0 && data[lineEnd - 1] == '\r') {
-            --length;
-        }
-        m_blockLines[std::size_t(count++)] =
-            std::string_view(data + lineStart, std::min(length, DrawingScanner::maxLineBytes));
-        lineStart = lineEnd + 1;
+        m_lineEnds[count++] = at;
         return true;
     };
+    int found = 0;
     std::size_t at = pos;
 #if defined(__SSE2__) || defined(_M_X64)
     // Sixteen bytes at a time: block lines are a few bytes long.
     const __m128i lineFeed = _mm_set1_epi8('\n');
-    for (; at + 16 <= terminator; at += 16) {
+    const __m128i bar = _mm_set1_epi8('|');
+    unsigned carry = 1; // `pos` starts a line
+    for (; found == 0 && at + 16 <= size; at += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + at));
-        auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lineFeed)));
-        while (mask != 0) {
-            if (!addLine(at + std::size_t(std::countr_zero(mask)))) {
+        auto ends = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lineFeed)));
+        auto bars = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, bar)));
+        bars &= ((ends << 1) | carry) & 0xFFFF; // bars that start a line
+        carry = ends >> 15;
+        while (bars != 0 && found == 0) {
+            const unsigned start = unsigned(std::countr_zero(bars));
+            bars &= bars - 1;
+            for (unsigned before = ends & ((1u << start) - 1); before != 0; before &= before - 1) {
+                if (!lineEnd(at + std::size_t(std::countr_zero(before)))) {
+                    return false;
+                }
+            }
+            ends &= ~((1u << start) - 1);
+            found = terminatorAt(at + start);
+        }
+        if (found != 0) {
+            break;
+        }
+        for (; ends != 0; ends &= ends - 1) {
+            if (!lineEnd(at + std::size_t(std::countr_zero(ends)))) {
                 return false;
             }
-            mask &= mask - 1;
         }
     }
 #endif
-    for (; at < terminator; ++at) {
-        if (data[at] == '\n' && !addLine(at)) {
+    for (; found == 0 && at < size; ++at) {
+        if (data[at] == '|' && (at == pos || data[at - 1] == '\n')) {
+            found = terminatorAt(at);
+            if (found != 0) {
+                break;
+            }
+        }
+        if (data[at] == '\n' && !lineEnd(at)) {
             return false;
         }
     }
-    for (LayoutReader *layout : {&m_older, &m_newer}) {
-        while (layout->nextLine() <= count) {
-            const long long number = layout->nextLine();
-            layout->line(number, m_blockLines[std::size_t(number - 1)], false);
-        }
+    if (found != 1) {
+        return false; // more lines than held, or the chunk ends first
     }
-    const long long n = count + 1;
-    endBlock(n, [&](long long back) { return m_blockLines[std::size_t(n - back - 1)]; });
+    ++m_textRecords;
+    m_state = State::ItemStart;
+    const std::size_t blockStart = pos;
     pos = after;
+    // Line i of the block, without its CR, cut at the kept length.
+    auto line = [&](long long number) {
+        const std::size_t index = std::size_t(number - 1);
+        const std::size_t begin = index == 0 ? blockStart : m_lineEnds[index - 1] + 1;
+        std::size_t length = m_lineEnds[index] - begin;
+        if (length > 0 && data[begin + length - 1] == '\r') {
+            --length;
+        }
+        return std::string_view(data + begin, std::min(length, DrawingScanner::maxLineBytes));
+    };
+    const auto lines = static_cast<long long>(count);
+    DrawingScanner::Block older;
+    DrawingScanner::Block newer;
+    const bool olderFits = fitsLayout(line, lines, 5, 20, m_olderText, older);
+    const bool newerFits = fitsLayout(line, lines, 6, 21, m_newerText, newer);
+    if (olderFits != newerFits) {
+        m_onBlock(olderFits ? older : newer);
+    } else if (lines + 1 >= shortestBlock) {
+        m_onBlock({line(lines - 20), line(lines - 17), line(lines - 1), {}});
+    }
     return true;
 }
 
@@ -776,7 +862,20 @@ bool DrawingScanner::scan(QIODevice &device, const BlockHandler &onBlock)
     };
     for (;;) {
         machine.ownViews();
-        const qint64 got = device.read(buffer.data(), buffer.size());
+        qint64 got = device.read(buffer.data(), buffer.size());
+        bool atEnd = false;
+        // At the start, short reads fill the buffer up to the head, so that
+        // a small file is told and read without copying it aside.
+        while (!decided && held.empty() && got > 0 && got < qint64(headBytes) &&
+               got < buffer.size()) {
+            const qint64 more = device.read(buffer.data() + got, buffer.size() - got);
+            if (more <= 0) {
+                atEnd = more == 0;
+                got = more < 0 ? more : got;
+                break;
+            }
+            got += more;
+        }
         if (got < 0) {
             m_error = device.errorString();
             return false;
@@ -787,12 +886,9 @@ bool DrawingScanner::scan(QIODevice &device, const BlockHandler &onBlock)
         const std::string_view chunk(buffer.constData(), std::size_t(got));
         if (decided) {
             machine.feed(chunk.data(), chunk.size());
-        } else if (held.empty() && chunk.size() >= headBytes) {
+        } else if (held.empty() && (chunk.size() >= headBytes || atEnd)) {
             decideAndFeed(chunk);
         } else {
-            if (held.empty()) {
-                held.reserve(std::min<std::size_t>(headBytes, 4096));
-            }
             held.append(chunk);
             if (held.size() >= headBytes) {
                 decideAndFeed(held);

@@ -35,7 +35,7 @@ public:
     static constexpr std::size_t headBytes = 64 * 1024;
 
     // Bytes read at a time; the default suits files of any size.
-    static constexpr std::size_t defaultChunkSize = 1 << 20;
+    static constexpr std::size_t defaultChunkSize = 128 * 1024;
     explicit DrawingScanner(std::size_t chunkSize = defaultChunkSize) : m_chunkSize(chunkSize) {}
 
     // Reads `device` to its end; false on a read error (errorString() says why).
