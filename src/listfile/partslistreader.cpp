@@ -7,24 +7,24 @@
 
 namespace {
 
-constexpr QChar quote = u'"';
-constexpr QChar comma = u',';
-constexpr QChar carriageReturn = u'\r';
-constexpr QChar lineFeed = u'\n';
-
-bool isBlank(QChar c)
+// The reader runs on the decoded text, or straight on the bytes of a list
+// in code page 932 when every byte is a character: the separators, quotes
+// and blanks are ASCII and never part of a double-byte character, so both
+// give the same fields, and the bytes way decodes each cell once, never the
+// whole file.
+template <typename View> bool isBlank(View text, qsizetype at)
 {
-    return c == u' ' || c == u'\t';
+    return text[at] == ' ' || text[at] == '\t';
 }
 
-bool isLineEnd(QChar c)
+template <typename View> bool isLineEnd(View text, qsizetype at)
 {
-    return c == carriageReturn || c == lineFeed;
+    return text[at] == '\r' || text[at] == '\n';
 }
 
-bool isSeparator(QChar c)
+template <typename View> bool isSeparator(View text, qsizetype at)
 {
-    return c == comma || isLineEnd(c);
+    return text[at] == ',' || isLineEnd(text, at);
 }
 
 enum class Separator { Comma, LineEnd, EndOfText };
@@ -32,31 +32,32 @@ enum class Separator { Comma, LineEnd, EndOfText };
 // Cells repeat down a column (materials, finishes, quantities): equal texts
 // of a column share one string, which saves an allocation and its memory per
 // cell. A column whose texts rarely repeat (drawing numbers) stops looking.
-class SharedTexts
+template <typename View> class SharedTexts
 {
 public:
-    QString take(QStringView text)
+    // `make` turns the view into its text; nullopt when it cannot.
+    template <typename Make> std::optional<QString> take(View text, const Make &make)
     {
         if (text.isEmpty()) {
             return QString();
         }
         if (!m_looking || text.size() > maxLength) {
-            return text.toString();
+            return make(text);
         }
         const auto found = m_known.find(text);
         if (found != m_known.end()) {
             ++m_hits;
             return found->second;
         }
-        QString copy = text.toString();
-        if (m_known.size() < maxTexts) {
-            m_known.emplace(QStringView(copy), copy); // the view is into the kept copy
+        std::optional<QString> made = make(text);
+        if (made && m_known.size() < maxTexts) {
+            m_known.emplace(text, *made); // the view is into the text being read
         }
         if (++m_misses >= probe && m_hits < m_misses) {
             m_looking = false;
             m_known.clear();
         }
-        return copy;
+        return made;
     }
 
 private:
@@ -66,9 +67,9 @@ private:
 
     struct Hash
     {
-        std::size_t operator()(QStringView text) const noexcept { return qHash(text); }
+        std::size_t operator()(View text) const noexcept { return qHash(text); }
     };
-    std::unordered_map<QStringView, QString, Hash> m_known;
+    std::unordered_map<View, QString, Hash> m_known;
     qsizetype m_hits = 0;
     qsizetype m_misses = 0;
     bool m_looking = true;
@@ -81,31 +82,47 @@ struct Field
     bool unclosedQuote = false;
 };
 
-// The fields of the text one after the other. Each field takes the separator
-// that ends it, so the line end after a record's sixth field goes with that
-// record and a file ends right after its last record.
 // How a quote inside a quoted field is read. Our lists double it ("" is one
 // quote); older tools wrote it as it stands, so a cell ending in an inch
 // mark gave 3/4"", and only a quote before a separator closed the field.
 enum class QuoteStyle { Doubled, AsWritten };
 
-class FieldStream
+QString textOf(QStringView text)
+{
+    return text.toString();
+}
+
+std::optional<QString> textOf(QByteArrayView bytes)
+{
+    QString text;
+    if (!CodePage::decodeValid(bytes, text)) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+// The fields of the text one after the other. Each field takes the separator
+// that ends it, so the line end after a record's sixth field goes with that
+// record and a file ends right after its last record.
+template <typename View> class FieldStream
 {
 public:
     // A stream that only counts (`build` false) leaves every field's text empty.
-    FieldStream(QStringView text, QuoteStyle style, bool build = true)
+    FieldStream(View text, QuoteStyle style, bool build = true)
         : m_text(text), m_style(style), m_build(build)
     {}
 
     qsizetype position() const { return m_position; }
+    // Bytes that are no character were met: the fields are not to be used.
+    bool invalid() const { return m_invalid; }
 
     // `shared` is where the field's text may be found already.
-    Field next(SharedTexts *shared = nullptr)
+    Field next(SharedTexts<View> *shared = nullptr)
     {
         m_shared = shared;
         skipBlanks();
         Field field;
-        if (m_position < m_text.size() && m_text[m_position] == quote) {
+        if (m_position < m_text.size() && m_text[m_position] == '"') {
             readQuoted(field);
         } else {
             readPlain(field);
@@ -117,7 +134,7 @@ public:
 private:
     void skipBlanks()
     {
-        while (m_position < m_text.size() && isBlank(m_text[m_position])) {
+        while (m_position < m_text.size() && isBlank(m_text, m_position)) {
             ++m_position;
         }
     }
@@ -127,10 +144,10 @@ private:
     bool closes(qsizetype found)
     {
         qsizetype after = found + 1;
-        while (after < m_text.size() && isBlank(m_text[after])) {
+        while (after < m_text.size() && isBlank(m_text, after)) {
             ++after;
         }
-        if (after == m_text.size() || isSeparator(m_text[after])) {
+        if (after == m_text.size() || isSeparator(m_text, after)) {
             m_position = after;
             return true;
         }
@@ -143,7 +160,7 @@ private:
         const qsizetype start = m_position;
         qsizetype segment = start;
         for (;;) {
-            const qsizetype found = m_text.indexOf(quote, m_position);
+            const qsizetype found = m_text.indexOf('"', m_position);
             if (found < 0) {
                 appendText(field, segment, m_text.size());
                 field.unclosedQuote = true;
@@ -151,14 +168,14 @@ private:
                 return;
             }
             const qsizetype after = found + 1;
-            if (m_style == QuoteStyle::Doubled && after < m_text.size() && m_text[after] == quote) {
+            if (m_style == QuoteStyle::Doubled && after < m_text.size() && m_text[after] == '"') {
                 appendText(field, segment, after);
                 m_position = after + 1;
                 segment = m_position;
             } else {
                 // Of a run of quotes only the last can close the field.
                 qsizetype last = found;
-                while (last + 1 < m_text.size() && m_text[last + 1] == quote) {
+                while (last + 1 < m_text.size() && m_text[last + 1] == '"') {
                     ++last;
                 }
                 if (closes(last)) {
@@ -176,9 +193,9 @@ private:
             return;
         }
         if (field.text.isEmpty()) {
-            field.text = textOf(m_text.sliced(from, to - from));
+            field.text = cellText(m_text.sliced(from, to - from));
         } else {
-            field.text.append(m_text.sliced(from, to - from));
+            field.text.append(cellText(m_text.sliced(from, to - from)));
         }
     }
 
@@ -186,44 +203,54 @@ private:
     void readPlain(Field &field)
     {
         const qsizetype start = m_position;
-        while (m_position < m_text.size() && !isSeparator(m_text[m_position])) {
+        while (m_position < m_text.size() && !isSeparator(m_text, m_position)) {
             ++m_position;
         }
         if (m_build) {
-            field.text = textOf(m_text.sliced(start, m_position - start));
+            field.text = cellText(m_text.sliced(start, m_position - start));
         }
     }
 
-    QString textOf(QStringView text) { return m_shared ? m_shared->take(text) : text.toString(); }
+    QString cellText(View text)
+    {
+        const auto make = [](View view) -> std::optional<QString> { return textOf(view); };
+        std::optional<QString> made = m_shared ? m_shared->take(text, make) : make(text);
+        if (!made) {
+            m_invalid = true;
+            return QString();
+        }
+        return *std::move(made);
+    }
 
     Separator takeSeparator()
     {
         if (m_position >= m_text.size()) {
             return Separator::EndOfText;
         }
-        const QChar c = m_text[m_position++];
-        if (c == comma) {
+        const auto c = m_text[m_position++];
+        if (c == ',') {
             return Separator::Comma;
         }
-        if (c == carriageReturn && m_position < m_text.size() && m_text[m_position] == lineFeed) {
+        if (c == '\r' && m_position < m_text.size() && m_text[m_position] == '\n') {
             ++m_position;
         }
         return Separator::LineEnd;
     }
 
-    QStringView m_text;
+    View m_text;
     QuoteStyle m_style;
     bool m_build;
-    SharedTexts *m_shared = nullptr;
+    bool m_invalid = false;
+    SharedTexts<View> *m_shared = nullptr;
     qsizetype m_position = 0;
 };
 
 // Blank lines and blanks after the last field are no record: many editors
 // leave an empty line at the end of a file.
-qsizetype contentEndOf(QStringView text)
+template <typename View> qsizetype contentEndOf(View text)
 {
     qsizetype contentEnd = text.size();
-    while (contentEnd > 0 && (isBlank(text[contentEnd - 1]) || isLineEnd(text[contentEnd - 1]))) {
+    while (contentEnd > 0 && (isBlank(text, contentEnd - 1) || isLineEnd(text, contentEnd - 1))) {
         --contentEnd;
     }
     return contentEnd;
@@ -231,10 +258,10 @@ qsizetype contentEndOf(QStringView text)
 
 // Whether the text is a whole number of records read this way; nothing is
 // built, so asking costs a scan and no memory.
-bool wholeRecords(QStringView text, QuoteStyle style)
+template <typename View> bool wholeRecords(View text, QuoteStyle style)
 {
     const qsizetype contentEnd = contentEndOf(text);
-    FieldStream fields(text, style, false);
+    FieldStream<View> fields(text, style, false);
     int taken = 0;
     Separator previous = Separator::LineEnd;
     while (fields.position() < contentEnd || (taken > 0 && previous == Separator::Comma)) {
@@ -249,68 +276,28 @@ bool wholeRecords(QStringView text, QuoteStyle style)
 }
 
 // Lines are counted with CR LF, CR and LF each ending one line.
-qsizetype lineAt(QStringView text, qsizetype position)
+template <typename View> qsizetype lineAt(View text, qsizetype position)
 {
     qsizetype line = 1;
     for (qsizetype i = 0; i < position && i < text.size(); ++i) {
-        if (text[i] == lineFeed ||
-            (text[i] == carriageReturn && (i + 1 >= text.size() || text[i + 1] != lineFeed))) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
             ++line;
         }
     }
     return line;
 }
 
-} // namespace
-
-QString PartsListReader::decode(QByteArrayView bytes)
-{
-    static constexpr char utf8Mark[] = "\xEF\xBB\xBF";
-    if (bytes.startsWith(QByteArrayView(utf8Mark, 3))) {
-        return CodePage::decodeUtf8(bytes.sliced(3));
-    }
-    return CodePage::decode(bytes);
-}
-
-PartsListReader::Result PartsListReader::read(QByteArrayView bytes, qsizetype recordLimit)
-{
-    return read(bytes.toByteArray(), recordLimit);
-}
-
-PartsListReader::Result PartsListReader::read(QByteArray &&bytes, qsizetype recordLimit)
-{
-    QString text = decode(bytes);
-    // Bytes the code page has no character for came out as U+FFFD; only a
-    // UTF-8 list can hold that character itself.
-    const QChar replacement(QChar::ReplacementCharacter);
-    const qsizetype first = text.indexOf(replacement);
-    qsizetype replaced = 0;
-    qsizetype replacedLine = 0;
-    if (first >= 0) {
-        const bool utf8 = bytes.startsWith("\xEF\xBB\xBF");
-        replaced = text.count(replacement) - (utf8 ? bytes.count("\xEF\xBF\xBD") : 0);
-        replacedLine = replaced > 0 ? lineAt(text, first) : 0;
-    }
-    // The bytes are not needed any more: a large list is held once as bytes,
-    // once as text and once as cells, never all three at a time.
-    bytes = QByteArray();
-    Result result = parse(text, recordLimit);
-    result.replacedCharacters = replaced;
-    result.firstReplacedLine = replacedLine;
-    return result;
-}
-
-namespace {
-
-PartsListReader::Result parseWith(QStringView text, QuoteStyle style, qsizetype recordLimit)
+// The records read one way; nullopt when bytes that are no character were met.
+template <typename View>
+std::optional<PartsListReader::Result> parseWith(View text, QuoteStyle style, qsizetype recordLimit)
 {
     using Result = PartsListReader::Result;
     using Truncation = PartsListReader::Truncation;
     constexpr int FieldsPerRecord = PartsListReader::FieldsPerRecord;
     const qsizetype contentEnd = contentEndOf(text);
     Result result;
-    FieldStream fields(text, style);
-    std::array<SharedTexts, FieldsPerRecord> shared;
+    FieldStream<View> fields(text, style);
+    std::array<SharedTexts<View>, FieldsPerRecord> shared;
     while (fields.position() < contentEnd) {
         if (recordLimit >= 0 && result.rows.size() >= recordLimit) {
             result.recordLimitReached = true;
@@ -337,6 +324,9 @@ PartsListReader::Result parseWith(QStringView text, QuoteStyle style, qsizetype 
                 break;
             }
         }
+        if (fields.invalid()) {
+            return std::nullopt;
+        }
         const int completeFields = int(record.size()) - (unclosed ? 1 : 0);
         while (record.size() < FieldsPerRecord) {
             record.append(QString());
@@ -356,20 +346,80 @@ PartsListReader::Result parseWith(QStringView text, QuoteStyle style, qsizetype 
     return result;
 }
 
-} // namespace
-
-PartsListReader::Result PartsListReader::parse(QStringView text, qsizetype recordLimit)
+bool hasQuotePair(QStringView text)
 {
-    // Only the whole file tells which way its quotes were written: the
-    // reading that gives whole records wins, ours when both do.
-    Result doubled = parseWith(text, QuoteStyle::Doubled, recordLimit);
+    return text.contains(u"\"\"");
+}
+
+bool hasQuotePair(QByteArrayView bytes)
+{
+    return bytes.contains("\"\"");
+}
+
+// Only the whole file tells which way its quotes were written: the reading
+// that gives whole records wins, ours when both do.
+template <typename View>
+std::optional<PartsListReader::Result> parseEitherWay(View text, qsizetype recordLimit)
+{
+    std::optional<PartsListReader::Result> doubled =
+        parseWith(text, QuoteStyle::Doubled, recordLimit);
     // The readings differ only where two quotes meet.
-    if (!doubled.truncation || !text.contains(u"\"\"") ||
+    if (!doubled || !doubled->truncation || !hasQuotePair(text) ||
         !wholeRecords(text, QuoteStyle::AsWritten)) {
         return doubled;
     }
-    doubled = Result();
+    doubled.reset();
     return parseWith(text, QuoteStyle::AsWritten, recordLimit);
+}
+
+constexpr char utf8Mark[] = "\xEF\xBB\xBF";
+
+} // namespace
+
+QString PartsListReader::decode(QByteArrayView bytes)
+{
+    if (bytes.startsWith(QByteArrayView(utf8Mark, 3))) {
+        return CodePage::decodeUtf8(bytes.sliced(3));
+    }
+    return CodePage::decode(bytes);
+}
+
+PartsListReader::Result PartsListReader::read(QByteArrayView bytes, qsizetype recordLimit)
+{
+    return read(bytes.toByteArray(), recordLimit);
+}
+
+PartsListReader::Result PartsListReader::read(QByteArray &&bytes, qsizetype recordLimit)
+{
+    if (!bytes.startsWith(QByteArrayView(utf8Mark, 3))) {
+        if (std::optional<Result> result = parseEitherWay(QByteArrayView(bytes), recordLimit)) {
+            return *std::move(result);
+        }
+    }
+    QString text = decode(bytes);
+    // Bytes the code page has no character for came out as U+FFFD; only a
+    // UTF-8 list can hold that character itself.
+    const QChar replacement(QChar::ReplacementCharacter);
+    const qsizetype first = text.indexOf(replacement);
+    qsizetype replaced = 0;
+    qsizetype replacedLine = 0;
+    if (first >= 0) {
+        const bool utf8 = bytes.startsWith(QByteArrayView(utf8Mark, 3));
+        replaced = text.count(replacement) - (utf8 ? bytes.count("\xEF\xBF\xBD") : 0);
+        replacedLine = replaced > 0 ? lineAt(QStringView(text), first) : 0;
+    }
+    // The bytes are not needed any more: a large list is held once as bytes,
+    // once as text and once as cells, never all three at a time.
+    bytes = QByteArray();
+    Result result = parse(text, recordLimit);
+    result.replacedCharacters = replaced;
+    result.firstReplacedLine = replacedLine;
+    return result;
+}
+
+PartsListReader::Result PartsListReader::parse(QStringView text, qsizetype recordLimit)
+{
+    return *parseEitherWay(text, recordLimit);
 }
 
 QString PartsListReader::describe(const Truncation &truncation)

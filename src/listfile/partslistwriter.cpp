@@ -3,6 +3,7 @@
 #include "platform/codepage.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -11,34 +12,24 @@ constexpr int fieldsPerRecord = 6;
 // A message names a few of a row's characters, enough to find them.
 constexpr qsizetype maxCharactersShown = 8;
 
-struct Builder
+// The records as text, quotes doubled in one pass.
+QString recordsText(const QList<QStringList> &rows)
 {
     QString text;
-    QList<qsizetype> rowStarts; // where each record begins in `text`
-};
-
-// The records of rows [first, last) as text, quotes doubled in one pass.
-Builder recordsText(const QList<QStringList> &rows, qsizetype first, qsizetype last)
-{
-    Builder builder;
     qsizetype length = 0;
-    for (qsizetype index = first; index < last; ++index) {
-        const QStringList &row = rows.at(index);
+    for (const QStringList &row : rows) {
         length += 6 * 3 + 1;
         for (int col = 0; col < fieldsPerRecord && col < row.size(); ++col) {
             length += row.at(col).size();
         }
     }
-    builder.text.reserve(length);
-    builder.rowStarts.reserve(last - first);
-    for (qsizetype index = first; index < last; ++index) {
-        const QStringList &row = rows.at(index);
-        builder.rowStarts.append(builder.text.size());
+    text.reserve(length);
+    for (const QStringList &row : rows) {
         for (int col = 0; col < fieldsPerRecord; ++col) {
             if (col > 0) {
-                builder.text.append(u',');
+                text.append(u',');
             }
-            builder.text.append(u'"');
+            text.append(u'"');
             // Quotes are doubled segment by segment: QString::replace with a
             // longer text moves the tail once per thousand quotes, which is
             // quadratic on a cell made of quotes.
@@ -46,34 +37,46 @@ Builder recordsText(const QList<QStringList> &rows, qsizetype first, qsizetype l
             qsizetype from = 0;
             for (qsizetype found = rest.indexOf(u'"'); found >= 0;
                  found = rest.indexOf(u'"', found + 1)) {
-                builder.text.append(rest.sliced(from, found + 1 - from));
-                builder.text.append(u'"');
+                text.append(rest.sliced(from, found + 1 - from));
+                text.append(u'"');
                 from = found + 1;
             }
-            builder.text.append(rest.sliced(from));
-            builder.text.append(u'"');
+            text.append(rest.sliced(from));
+            text.append(u'"');
         }
-        builder.text.append(QStringLiteral("\r\n"));
+        text.append(QStringLiteral("\r\n"));
     }
-    return builder;
+    return text;
 }
 
-Builder recordsText(const QList<QStringList> &rows)
+QString characterAt(QStringView text, qsizetype position)
 {
-    return recordsText(rows, 0, rows.size());
-}
-
-// Rows are encoded a few thousand at a time into the one output buffer, so a
-// large table is never held a second time as one whole text.
-constexpr qsizetype rowsPerChunk = 4096;
-
-QString characterAt(const QString &text, qsizetype position)
-{
-    const qsizetype length = text.at(position).isHighSurrogate() && position + 1 < text.size() &&
-                                     text.at(position + 1).isLowSurrogate()
+    const qsizetype length = text[position].isHighSurrogate() && position + 1 < text.size() &&
+                                     text[position + 1].isLowSurrogate()
                                  ? 2
                                  : 1;
-    return text.mid(position, length);
+    return text.sliced(position, length).toString();
+}
+
+// Doubles every quote in [from, end), which has room for as many bytes
+// again; returns the new end. A quote byte is never part of a double-byte
+// character, so the encoded cell can be searched as bytes.
+char *doubleQuotes(char *from, char *end)
+{
+    if (std::memchr(from, '"', std::size_t(end - from)) == nullptr) {
+        return end;
+    }
+    const auto quotes = std::count(from, end, '"');
+    char *written = end + quotes;
+    char *const newEnd = written;
+    for (const char *read = end; read > from;) {
+        const char byte = *--read;
+        *--written = byte;
+        if (byte == '"') {
+            *--written = byte;
+        }
+    }
+    return newEnd;
 }
 
 } // namespace
@@ -81,34 +84,50 @@ QString characterAt(const QString &text, qsizetype position)
 PartsListWriter::Encoded PartsListWriter::encode(const QList<QStringList> &rows)
 {
     Encoded result;
-    for (qsizetype first = 0, last = 0; first < rows.size(); first = last) {
-        // Once a chunk holds characters the code page lacks, the rest goes
-        // in one piece: each distinct character is then asked of the code
-        // page once for the whole table, not once per chunk.
-        last = result.unencodable.isEmpty() ? std::min(rows.size(), first + rowsPerChunk)
-                                            : rows.size();
-        const Builder builder = recordsText(rows, first, last);
-        CodePage::Encoded encoded = CodePage::encode(builder.text);
-        if (first == 0 && last < rows.size()) {
-            // The first chunk tells the size of the whole, near enough.
-            result.bytes.reserve(qsizetype(double(encoded.bytes.size()) * 1.05 *
-                                           double(rows.size()) / double(last)));
-        }
-        result.bytes.append(encoded.bytes);
-        for (qsizetype position : std::as_const(encoded.unencodable)) {
-            const auto after =
-                std::upper_bound(builder.rowStarts.cbegin(), builder.rowStarts.cend(), position);
-            const qsizetype row = first + (after - builder.rowStarts.cbegin()) - 1;
-            if (result.unencodable.isEmpty() || result.unencodable.last().row != row) {
-                result.unencodable.append({row, QString()});
-            }
-            const QString character = characterAt(builder.text, position);
-            QString &characters = result.unencodable.last().characters;
-            if (characters.size() < maxCharactersShown && !characters.contains(character)) {
-                characters.append(character);
-            }
+    // Every cell straight into the one output buffer: a character takes at
+    // most two bytes, a doubled quote two, so this is enough; the pages
+    // never written to are never touched.
+    qsizetype capacity = 0;
+    for (const QStringList &row : rows) {
+        capacity += fieldsPerRecord * 3 + 1;
+        for (int col = 0; col < fieldsPerRecord && col < row.size(); ++col) {
+            capacity += 2 * row.at(col).size();
         }
     }
+    QByteArray &bytes = result.bytes;
+    bytes.resize(capacity);
+    char *written = bytes.data();
+    QList<qsizetype> unencodable;
+    for (qsizetype index = 0; index < rows.size(); ++index) {
+        const QStringList &row = rows.at(index);
+        for (int col = 0; col < fieldsPerRecord; ++col) {
+            if (col > 0) {
+                *written++ = ',';
+            }
+            *written++ = '"';
+            const QStringView cell = col < row.size() ? QStringView(row.at(col)) : QStringView();
+            char *cellStart = written;
+            written = CodePage::encodeTo(cell, written, &unencodable);
+            if (!unencodable.isEmpty()) {
+                if (result.unencodable.isEmpty() || result.unencodable.last().row != index) {
+                    result.unencodable.append({index, QString()});
+                }
+                QString &characters = result.unencodable.last().characters;
+                for (qsizetype position : std::as_const(unencodable)) {
+                    const QString character = characterAt(cell, position);
+                    if (characters.size() < maxCharactersShown && !characters.contains(character)) {
+                        characters.append(character);
+                    }
+                }
+                unencodable.clear();
+            }
+            written = doubleQuotes(cellStart, written);
+            *written++ = '"';
+        }
+        *written++ = '\r';
+        *written++ = '\n';
+    }
+    bytes.resize(written - bytes.constData());
     return result;
 }
 
@@ -133,5 +152,5 @@ QString PartsListWriter::describe(const QList<UnencodableRow> &rows, int limit)
 
 QByteArray PartsListWriter::encodeUtf8(const QList<QStringList> &rows)
 {
-    return recordsText(rows).text.toUtf8();
+    return recordsText(rows).toUtf8();
 }
