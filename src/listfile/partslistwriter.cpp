@@ -84,22 +84,36 @@ char *doubleQuotes(char *from, char *end)
 PartsListWriter::Encoded PartsListWriter::encode(const QList<QStringList> &rows)
 {
     Encoded result;
-    // Every cell straight into the one output buffer: a character takes at
-    // most two bytes, a doubled quote two, so this is enough; the pages
-    // never written to are never touched.
-    qsizetype capacity = 0;
-    for (const QStringList &row : rows) {
-        capacity += fieldsPerRecord * 3 + 1;
+    // Every cell straight into the one output buffer, sized for one byte a
+    // character and grown when a row might not fit: a character takes at
+    // most two bytes, a doubled quote two.
+    const auto roomFor = [](const QStringList &row) {
+        qsizetype room = fieldsPerRecord * 3 + 1;
         for (int col = 0; col < fieldsPerRecord && col < row.size(); ++col) {
-            capacity += 2 * row.at(col).size();
+            room += 2 * row.at(col).size();
+        }
+        return room;
+    };
+    qsizetype estimate = 0;
+    for (const QStringList &row : rows) {
+        estimate += fieldsPerRecord * 3 + 1;
+        for (int col = 0; col < fieldsPerRecord && col < row.size(); ++col) {
+            estimate += row.at(col).size();
         }
     }
     QByteArray &bytes = result.bytes;
-    bytes.resize(capacity);
+    bytes.reserve(estimate);
+    bytes.resize(estimate);
     char *written = bytes.data();
     QList<qsizetype> unencodable;
     for (qsizetype index = 0; index < rows.size(); ++index) {
         const QStringList &row = rows.at(index);
+        const qsizetype used = written - bytes.constData();
+        if (const qsizetype room = roomFor(row); bytes.size() - used < room) {
+            bytes.reserve(std::max(bytes.size() + bytes.size() / 4, used + room));
+            bytes.resize(bytes.capacity());
+            written = bytes.data() + used;
+        }
         for (int col = 0; col < fieldsPerRecord; ++col) {
             if (col > 0) {
                 *written++ = ',';
