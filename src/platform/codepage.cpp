@@ -76,6 +76,10 @@ public:
         m_lead.fill(false);
         readDecoding();
         readEncoding();
+        m_asciiAsIs = true;
+        for (char16_t character = 0; character < 0x80; ++character) {
+            m_asciiAsIs = m_asciiAsIs && m_bytes[character] == character;
+        }
     }
 
     // Characters written from `bytes`, or -1 at the first sequence that is
@@ -106,6 +110,8 @@ public:
     }
 
     quint16 bytesOf(char16_t character) const { return m_bytes[character]; }
+    // Whether every ASCII character is its own byte (a shortcut for encoding).
+    bool asciiAsIs() const { return m_asciiAsIs; }
 
 private:
     void readDecoding()
@@ -198,6 +204,7 @@ private:
     std::array<bool, 256> m_lead;
     std::vector<char16_t> m_pairs; // by lead byte * 256 + trail byte
     std::vector<quint16> m_bytes;  // by character: one byte (< 0x100) or lead * 256 + trail
+    bool m_asciiAsIs = false;
 };
 
 const Tables &tables()
@@ -316,8 +323,16 @@ QString decodeUtf8(QByteArrayView bytes)
 char *encodeTo(QStringView text, char *out, QList<qsizetype> *unencodable)
 {
     const Tables &table = tables();
+    const char16_t *units = text.utf16();
+    const bool asciiAsIs = table.asciiAsIs();
     for (qsizetype pos = 0; pos < text.size();) {
-        const quint16 bytes = table.bytesOf(text[pos].unicode());
+        const char16_t unit = units[pos];
+        if (unit < 0x80 && asciiAsIs) {
+            *out++ = char(unit);
+            ++pos;
+            continue;
+        }
+        const quint16 bytes = table.bytesOf(unit);
         if (bytes != Tables::noBytes) {
             if (bytes >= 0x100) {
                 *out++ = char(bytes >> 8);
