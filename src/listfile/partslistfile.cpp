@@ -2,6 +2,7 @@
 
 #include "platform/fileerror.h"
 #include "platform/filekind.h"
+#include "platform/largepages.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -92,6 +93,7 @@ PartsListFile::ReadResult PartsListFile::read(const QString &path)
     // Read straight into one buffer of the file's size, one byte more to
     // see whether it grew.
     QByteArray bytes(info.size() + 1, Qt::Uninitialized);
+    LargePages::advise(bytes.data(), bytes.size());
     qsizetype filled = 0;
     for (;;) {
         if (filled == bytes.size()) {

@@ -1,6 +1,7 @@
 #include "partslistwriter.h"
 
 #include "platform/codepage.h"
+#include "platform/largepages.h"
 
 #include <algorithm>
 #include <cstring>
@@ -104,6 +105,7 @@ PartsListWriter::Encoded PartsListWriter::encode(const QList<QStringList> &rows)
     QByteArray &bytes = result.bytes;
     bytes.reserve(estimate);
     bytes.resize(estimate);
+    LargePages::advise(bytes.data(), bytes.size());
     char *written = bytes.data();
     QList<qsizetype> unencodable;
     for (qsizetype index = 0; index < rows.size(); ++index) {
