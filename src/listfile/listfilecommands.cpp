@@ -46,13 +46,8 @@ bool ListFileCommands::save()
     }
     m_lastName = path;
 
-    const TableModel &table = m_window.table();
-    QList<QStringList> rows;
-    rows.reserve(table.Rows() - 1);
-    for (qsizetype row = 1; row < table.Rows(); ++row) {
-        rows.append(table.rowTexts(row));
-    }
-    const PartsListWriter::Encoded encoded = PartsListWriter::encode(rows);
+    // The data rows, straight from the table's cells (row 0 is the header row).
+    const PartsListWriter::Encoded encoded = PartsListWriter::encode(m_window.table().cells(), 1);
     if (!encoded.unencodable.isEmpty()) {
         const QString question =
             QStringLiteral(

@@ -80,27 +80,24 @@ char *doubleQuotes(char *from, char *end)
     return newEnd;
 }
 
-} // namespace
-
-PartsListWriter::Encoded PartsListWriter::encode(const QList<QStringList> &rows)
+// The records of `count` rows whose cells `cellAt(row, column)` gives.
+template <typename CellAt>
+PartsListWriter::Encoded encodeRecords(qsizetype count, const CellAt &cellAt)
 {
-    Encoded result;
+    PartsListWriter::Encoded result;
     // Every cell straight into the one output buffer, sized for one byte a
     // character and grown when a row might not fit: a character takes at
     // most two bytes, a doubled quote two.
-    const auto roomFor = [](const QStringList &row) {
+    const auto roomFor = [&cellAt](qsizetype row, qsizetype perCharacter) {
         qsizetype room = fieldsPerRecord * 3 + 1;
-        for (int col = 0; col < fieldsPerRecord && col < row.size(); ++col) {
-            room += 2 * row.at(col).size();
+        for (int col = 0; col < fieldsPerRecord; ++col) {
+            room += perCharacter * cellAt(row, col).size();
         }
         return room;
     };
     qsizetype estimate = 0;
-    for (const QStringList &row : rows) {
-        estimate += fieldsPerRecord * 3 + 1;
-        for (int col = 0; col < fieldsPerRecord && col < row.size(); ++col) {
-            estimate += row.at(col).size();
-        }
+    for (qsizetype row = 0; row < count; ++row) {
+        estimate += roomFor(row, 1);
     }
     QByteArray &bytes = result.bytes;
     bytes.reserve(estimate);
@@ -108,10 +105,9 @@ PartsListWriter::Encoded PartsListWriter::encode(const QList<QStringList> &rows)
     LargePages::advise(bytes.data(), bytes.size());
     char *written = bytes.data();
     QList<qsizetype> unencodable;
-    for (qsizetype index = 0; index < rows.size(); ++index) {
-        const QStringList &row = rows.at(index);
+    for (qsizetype index = 0; index < count; ++index) {
         const qsizetype used = written - bytes.constData();
-        if (const qsizetype room = roomFor(row); bytes.size() - used < room) {
+        if (const qsizetype room = roomFor(index, 2); bytes.size() - used < room) {
             bytes.reserve(std::max(bytes.size() + bytes.size() / 4, used + room));
             bytes.resize(bytes.capacity());
             written = bytes.data() + used;
@@ -121,7 +117,7 @@ PartsListWriter::Encoded PartsListWriter::encode(const QList<QStringList> &rows)
                 *written++ = ',';
             }
             *written++ = '"';
-            const QStringView cell = col < row.size() ? QStringView(row.at(col)) : QStringView();
+            const QStringView cell = cellAt(index, col);
             char *cellStart = written;
             written = CodePage::encodeTo(cell, written, &unencodable);
             if (!unencodable.isEmpty()) {
@@ -145,6 +141,24 @@ PartsListWriter::Encoded PartsListWriter::encode(const QList<QStringList> &rows)
     }
     bytes.resize(written - bytes.constData());
     return result;
+}
+
+} // namespace
+
+PartsListWriter::Encoded PartsListWriter::encode(const QList<QStringList> &rows)
+{
+    return encodeRecords(rows.size(), [&rows](qsizetype row, int col) {
+        const QStringList &cells = rows.at(row);
+        return col < cells.size() ? QStringView(cells.at(col)) : QStringView();
+    });
+}
+
+PartsListWriter::Encoded PartsListWriter::encode(const QList<QString> &cells, qsizetype firstRow)
+{
+    const qsizetype rows = std::max<qsizetype>(0, cells.size() / fieldsPerRecord - firstRow);
+    return encodeRecords(rows, [&cells, firstRow](qsizetype row, int col) {
+        return QStringView(cells.at((firstRow + row) * fieldsPerRecord + col));
+    });
 }
 
 QList<PartsListWriter::UnencodableRow>

@@ -27,6 +27,9 @@ public:
 
     // Cells past the sixth are ignored; missing cells are written empty.
     static Encoded encode(const QList<QStringList> &rows);
+    // The same of a table kept six cells a row, from row `firstRow` on
+    // (reported rows count from there).
+    static Encoded encode(const QList<QString> &cells, qsizetype firstRow);
     static QList<UnencodableRow> unencodableRows(const QList<QStringList> &rows);
     // The same records in UTF-8, for scripts that want every character kept.
     static QByteArray encodeUtf8(const QList<QStringList> &rows);
