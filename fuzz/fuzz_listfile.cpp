@@ -15,20 +15,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     const PartsListReader::Result first = PartsListReader::read(bytes);
-    for (const QStringList &row : first.rows) {
+    for (const QStringList &row : first.rows()) {
         if (row.size() != PartsListReader::FieldsPerRecord) {
             std::abort();
         }
     }
-    const PartsListWriter::Encoded saved = PartsListWriter::encode(first.rows);
+    const PartsListWriter::Encoded saved = PartsListWriter::encode(first.cells, 0);
     if (!saved.unencodable.isEmpty()) {
         return 0; // "?" replaced some characters: not the same text any more
     }
     const PartsListReader::Result again = PartsListReader::read(saved.bytes);
-    if (again.rows != first.rows || again.truncation) {
+    if (again.cells != first.cells || again.truncation) {
         std::abort();
     }
-    if (PartsListWriter::encode(again.rows).bytes != saved.bytes) {
+    if (PartsListWriter::encode(again.cells, 0).bytes != saved.bytes) {
         std::abort();
     }
     return 0;

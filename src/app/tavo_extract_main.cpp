@@ -364,7 +364,7 @@ std::optional<QList<QStringList>> readList(const QString &path, const QString &s
         printError(QStringLiteral("%1: %2").arg(shown, list.replaced));
     }
     whole = list.whole();
-    return list.rows;
+    return list.rows();
 }
 
 // --texts: every text of one drawing with its position, to find the title

@@ -88,7 +88,7 @@ void ListFileCommands::open()
     }
     m_lastName = path;
 
-    const PartsListFile::ReadResult result = PartsListFile::read(path);
+    PartsListFile::ReadResult result = PartsListFile::read(path);
     if (!result.ok()) {
         m_window.dialogs().warning(
             &m_window, QStringLiteral("部品表ファイルを読み込めませんでした。\nファイル: %1\n理由: "
@@ -100,7 +100,7 @@ void ListFileCommands::open()
     TableModel &table = m_window.table();
     TableHistory &history = m_window.history();
     history.beginWholeChange();
-    table.setDataRows(result.rows);
+    table.setDataCells(std::move(result.cells));
     m_window.SetupGridColumns();
     history.finishWholeChange(QStringLiteral("開く"));
     history.markSaved();

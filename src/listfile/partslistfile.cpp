@@ -128,7 +128,7 @@ PartsListFile::ReadResult PartsListFile::read(const QString &path)
     if (records.replacedCharacters > 0) {
         result.replaced = PartsListReader::describeReplaced(records);
     }
-    result.rows = std::move(records.rows);
+    result.cells = std::move(records.cells);
     result.truncation = records.truncation;
     return result;
 }

@@ -24,8 +24,9 @@ public:
 
     struct ReadResult
     {
-        QList<QStringList> rows;
-        // Set when the file could not be read; `rows` is then empty.
+        // Six texts a row, row after row.
+        QList<QString> cells;
+        // Set when the file could not be read; `cells` is then empty.
         QString error;
         std::optional<PartsListReader::Truncation> truncation;
         // Set when bytes that are no character were read as U+FFFD: what and where.
@@ -35,6 +36,7 @@ public:
         bool whole() const { return ok() && !truncation && replaced.isEmpty(); }
 
         bool ok() const { return error.isEmpty(); }
+        QList<QStringList> rows() const { return PartsListReader::rowsOf(cells); }
     };
 
     static ReadResult read(const QString &path);

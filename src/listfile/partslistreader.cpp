@@ -299,24 +299,24 @@ std::optional<PartsListReader::Result> parseWith(View text, QuoteStyle style, qs
     FieldStream<View> fields(text, style);
     std::array<SharedTexts<View>, FieldsPerRecord> shared;
     while (fields.position() < contentEnd) {
-        if (recordLimit >= 0 && result.rows.size() >= recordLimit) {
+        if (recordLimit >= 0 && result.recordCount() >= recordLimit) {
             result.recordLimitReached = true;
             break;
         }
         const qsizetype recordStart = fields.position();
-        QStringList record;
-        record.reserve(FieldsPerRecord);
+        const qsizetype firstCell = result.cells.size();
+        const auto taken = [&] { return int(result.cells.size() - firstCell); };
         Separator previous = Separator::LineEnd;
         bool complete = true;
         bool unclosed = false;
-        while (record.size() < FieldsPerRecord) {
+        while (taken() < FieldsPerRecord) {
             // A comma promises one more field, even an empty one at the end.
             if (fields.position() >= contentEnd && previous != Separator::Comma) {
                 complete = false;
                 break;
             }
-            Field field = fields.next(&shared[record.size()]);
-            record.append(std::move(field.text));
+            Field field = fields.next(&shared[taken()]);
+            result.cells.append(std::move(field.text));
             previous = field.endedBy;
             if (field.unclosedQuote) {
                 complete = false;
@@ -327,14 +327,11 @@ std::optional<PartsListReader::Result> parseWith(View text, QuoteStyle style, qs
         if (fields.invalid()) {
             return std::nullopt;
         }
-        const int completeFields = int(record.size()) - (unclosed ? 1 : 0);
-        while (record.size() < FieldsPerRecord) {
-            record.append(QString());
-        }
-        result.rows.append(std::move(record));
+        const int completeFields = taken() - (unclosed ? 1 : 0);
+        result.cells.resize(firstCell + FieldsPerRecord);
         if (!complete) {
             Truncation truncation;
-            truncation.record = result.rows.size() - 1;
+            truncation.record = result.recordCount() - 1;
             truncation.completeFields = completeFields;
             truncation.insideQuotes = unclosed;
             truncation.startLine = lineAt(text, recordStart);
@@ -420,6 +417,16 @@ PartsListReader::Result PartsListReader::read(QByteArray &&bytes, qsizetype reco
 PartsListReader::Result PartsListReader::parse(QStringView text, qsizetype recordLimit)
 {
     return *parseEitherWay(text, recordLimit);
+}
+
+QList<QStringList> PartsListReader::rowsOf(const QList<QString> &cells)
+{
+    QList<QStringList> rows;
+    rows.reserve(cells.size() / FieldsPerRecord);
+    for (qsizetype first = 0; first + FieldsPerRecord <= cells.size(); first += FieldsPerRecord) {
+        rows.append(cells.mid(first, FieldsPerRecord));
+    }
+    return rows;
 }
 
 QString PartsListReader::describe(const Truncation &truncation)

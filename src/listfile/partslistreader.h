@@ -31,15 +31,23 @@ public:
 
     struct Result
     {
-        // Six texts a row; a partial last record is here too, its missing fields empty.
-        QList<QStringList> rows;
+        // Six texts a record, one record after the other (one list, not a
+        // list a record: a large table takes one allocation for all its
+        // cells); a partial last record is here too, its missing fields empty.
+        QList<QString> cells;
         std::optional<Truncation> truncation;
         // Reading stopped after `recordLimit` records; the rest was not read.
         bool recordLimitReached = false;
         // Bytes that are no character of the file's encoding, each read as U+FFFD.
         qsizetype replacedCharacters = 0;
         qsizetype firstReplacedLine = 0;
+
+        qsizetype recordCount() const { return cells.size() / FieldsPerRecord; }
+        QList<QStringList> rows() const { return rowsOf(cells); }
     };
+
+    // Cells six a record as rows of six texts.
+    static QList<QStringList> rowsOf(const QList<QString> &cells);
 
     // The file's text: UTF-8 when it begins with a UTF-8 byte-order mark,
     // code page 932 otherwise.

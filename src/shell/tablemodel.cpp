@@ -213,6 +213,17 @@ void TableModel::setDataRows(const QList<QStringList> &rows)
     endResetModel();
 }
 
+void TableModel::setDataCells(QList<QString> &&cells)
+{
+    beginResetModel();
+    const QList<QString> header = m_cells.mid(0, Cols());
+    m_cells = std::move(cells);
+    m_cells.resize((m_cells.size() + Cols() - 1) / Cols() * Cols());
+    m_cells.insert(0, Cols(), QString());
+    std::copy(header.begin(), header.end(), m_cells.begin());
+    endResetModel();
+}
+
 QStringList TableModel::rowTexts(qsizetype row) const
 {
     QStringList texts;

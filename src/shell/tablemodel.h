@@ -57,6 +57,9 @@ public:
 
     // Replaces all data rows at once (one model reset), keeping the header row.
     void setDataRows(const QList<QStringList> &rows);
+    // The same from six cells a row, row after row (a partial last row is
+    // filled with empty cells); the cells are taken, not copied.
+    void setDataCells(QList<QString> &&cells);
     QStringList rowTexts(qsizetype row) const;
 
     // Grid row of a Qt model row and back: the model's row 0 is grid row 1.

@@ -99,7 +99,7 @@ void TestPartsListFile::readsWhatWasWritten()
     QCOMPARE(PartsListFile::write(path, PartsListWriter::encode(rows).bytes), QString());
     const PartsListFile::ReadResult result = PartsListFile::read(path);
     QVERIFY2(result.ok(), qPrintable(result.error));
-    QCOMPARE(result.rows, rows);
+    QCOMPARE(result.rows(), rows);
     QVERIFY(!result.truncation);
 }
 
@@ -157,7 +157,7 @@ void TestPartsListFile::unreadable()
     const PartsListFile::ReadResult result = PartsListFile::read(path);
     QVERIFY(!result.ok());
     QVERIFY2(result.error.contains(reason), qPrintable(result.error));
-    QVERIFY(result.rows.isEmpty());
+    QVERIFY(result.rows().isEmpty());
 }
 
 void TestPartsListFile::failedSaveKeepsTheOldFile_data()

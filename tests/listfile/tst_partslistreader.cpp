@@ -96,11 +96,11 @@ void TestPartsListReader::records()
     QFETCH(QByteArray, bytes);
     QFETCH(Rows, rows);
     const PartsListReader::Result result = PartsListReader::read(bytes);
-    QCOMPARE(result.rows, rows);
+    QCOMPARE(result.rows(), rows);
     QVERIFY(!result.truncation);
     QVERIFY(!result.recordLimitReached);
     // The bytes are read without decoding the whole file; the text reads the same.
-    QCOMPARE(PartsListReader::parse(PartsListReader::decode(bytes)).rows, rows);
+    QCOMPARE(PartsListReader::parse(PartsListReader::decode(bytes)).rows(), rows);
 }
 
 void TestPartsListReader::fieldRules_data()
@@ -157,9 +157,9 @@ void TestPartsListReader::fieldRules()
         const PartsListReader::Result result = PartsListReader::parse(file);
         QStringList expected(6, QStringLiteral("x"));
         expected[position] = text;
-        QCOMPARE(result.rows, (Rows{expected, row("y")}));
+        QCOMPARE(result.rows(), (Rows{expected, row("y")}));
         QVERIFY(!result.truncation);
-        QCOMPARE(PartsListReader::read(CodePage::encode(file).bytes).rows, result.rows);
+        QCOMPARE(PartsListReader::read(CodePage::encode(file).bytes).rows(), result.rows());
     }
 }
 
@@ -203,8 +203,8 @@ void TestPartsListReader::truncated()
     QFETCH(int, startLine);
     QFETCH(int, endLine);
     const PartsListReader::Result result = PartsListReader::read(bytes);
-    QCOMPARE(result.rows, rows);
-    QCOMPARE(PartsListReader::parse(PartsListReader::decode(bytes)).rows, rows);
+    QCOMPARE(result.rows(), rows);
+    QCOMPARE(PartsListReader::parse(PartsListReader::decode(bytes)).rows(), rows);
     QVERIFY(result.truncation);
     QCOMPARE(result.truncation->record, rows.size() - 1);
     QCOMPARE(result.truncation->completeFields, completeFields);
@@ -238,8 +238,8 @@ void TestPartsListReader::encodings()
     QFETCH(QString, text);
     const PartsListReader::Result result =
         PartsListReader::read(mark + "\"" + bytes + "\",,,,,\r\n");
-    QCOMPARE(result.rows.size(), 1);
-    QCOMPARE(result.rows.first().first(), text);
+    QCOMPARE(result.rows().size(), 1);
+    QCOMPARE(result.rows().first().first(), text);
 }
 
 void TestPartsListReader::replacedCharacters_data()
@@ -292,8 +292,8 @@ void TestPartsListReader::hostileBytesNeverFail()
     QFETCH(QByteArray, bytes);
     QFETCH(int, records);
     const PartsListReader::Result result = PartsListReader::read(bytes);
-    QCOMPARE(result.rows.size(), records);
-    for (const QStringList &record : result.rows) {
+    QCOMPARE(result.rows().size(), records);
+    for (const QStringList &record : result.rows()) {
         QCOMPARE(record.size(), 6);
     }
 }
@@ -304,8 +304,8 @@ void TestPartsListReader::hugeLineIsOneField()
     QByteArray bytes(100 * 1024 * 1024, 'x');
     bytes.prepend('"');
     const PartsListReader::Result result = PartsListReader::read(bytes);
-    QCOMPARE(result.rows.size(), 1);
-    QCOMPARE(result.rows.first().first().size(), bytes.size() - 1);
+    QCOMPARE(result.rows().size(), 1);
+    QCOMPARE(result.rows().first().first().size(), bytes.size() - 1);
     QVERIFY(result.truncation && result.truncation->insideQuotes);
 }
 
@@ -316,10 +316,10 @@ void TestPartsListReader::recordLimitStopsReading()
         bytes += "\"" + QByteArray::number(i) + "\",,,,,\r\n";
     }
     PartsListReader::Result result = PartsListReader::read(bytes, 10);
-    QCOMPARE(result.rows.size(), 10);
+    QCOMPARE(result.rows().size(), 10);
     QVERIFY(!result.recordLimitReached);
     result = PartsListReader::read(bytes, 9);
-    QCOMPARE(result.rows.size(), 9);
+    QCOMPARE(result.rows().size(), 9);
     QVERIFY(result.recordLimitReached);
 }
 
