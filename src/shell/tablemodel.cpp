@@ -131,12 +131,9 @@ QList<qsizetype> TableModel::sortOrder(int column) const
     if (column < 0 || column >= Cols()) {
         return {};
     }
-    QList<QString> keys;
-    keys.reserve(Rows() - 1);
-    for (qsizetype row = 1; row < Rows(); ++row) {
-        keys.append(text(row, column));
-    }
-    return SortRule().order(keys);
+    return SortRule().order(Rows() - 1, [this, column](qsizetype row) -> const QString & {
+        return m_cells[CellIndex(row + 1, column)];
+    });
 }
 
 void TableModel::permuteRows(const QList<qsizetype> &order)
