@@ -46,25 +46,27 @@ void BatchExtraction::addDrawings(const QStringList &paths)
     // The table's own order, on the rows themselves: copying a kept list of
     // 100,000 rows into a table and back cost more than the sort.
     static const QString none;
+    const QList<QStringList> &unsorted = rows;
     const QList<qsizetype> order =
-        SortRule().order(rows.size(), [this](qsizetype i) -> const QString & {
-            return rows[i].isEmpty() ? none : rows[i].front();
+        SortRule().order(rows.size(), [&unsorted](qsizetype i) -> const QString & {
+            return unsorted[i].isEmpty() ? none : unsorted[i].front();
         });
     // Row `position` takes the row at order[position]: move the rows in
     // place, cycle by cycle, rather than into a second list.
     std::vector<bool> placed(std::size_t(rows.size()), false);
+    QStringList *const row = rows.data();
     for (qsizetype start = 0; start < rows.size(); ++start) {
         if (placed[std::size_t(start)]) {
             continue;
         }
-        QStringList held = std::move(rows[start]);
+        QStringList held = std::move(row[start]);
         qsizetype position = start;
         while (order[position] != start) {
-            rows[position] = std::move(rows[order[position]]);
+            row[position] = std::move(row[order[position]]);
             placed[std::size_t(position)] = true;
             position = order[position];
         }
-        rows[position] = std::move(held);
+        row[position] = std::move(held);
         placed[std::size_t(position)] = true;
     }
 }

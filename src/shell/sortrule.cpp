@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <numeric>
 #include <utility>
 #include <vector>
 
