@@ -32,12 +32,13 @@ public:
 
     // Bytes whose plain byte order is the collator's order of covered texts.
     QByteArray sortKey(QStringView text) const;
+    static int compareKeys(QByteArrayView left, QByteArrayView right);
 
     // The same key written into `key`, which holds at least
-    // maxSortKeySize() bytes: its size, or -1 for a text not covered.
+    // maxSortKeySize() bytes, for callers that make many: its size, or -1
+    // for a text not covered.
     qsizetype writeSortKey(QStringView text, char *key) const;
     static qsizetype maxSortKeySize(qsizetype textSize) { return 4 * textSize + 1; }
-    static int compareKeys(QByteArrayView left, QByteArrayView right);
 
 private:
     bool agreesWith(const QCollator &collator) const;

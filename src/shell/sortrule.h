@@ -50,7 +50,7 @@ public:
     // Stable permutation that puts `texts` in ascending order.
     QList<qsizetype> order(const QList<QString> &texts) const;
     // The same for `count` texts that textAt(i) gives, from a table's column
-    // say, without copying them into a list.
+    // say, without copying them into a list; the texts live through the call.
     template <typename TextAt> QList<qsizetype> order(qsizetype count, const TextAt &textAt) const
     {
         return order(
