@@ -6,6 +6,8 @@
 
 #include <QFileInfo>
 
+#include <vector>
+
 BatchExtraction::BatchExtraction(const std::array<QString, 12> &XYPos) : m_positions(XYPos) {}
 
 void BatchExtraction::addDrawings(const QStringList &paths)
@@ -43,16 +45,28 @@ void BatchExtraction::addDrawings(const QStringList &paths)
     }
     // The table's own order, on the rows themselves: copying a kept list of
     // 100,000 rows into a table and back cost more than the sort.
-    QList<QString> keys;
-    keys.reserve(rows.size());
-    for (const QStringList &row : std::as_const(rows)) {
-        keys.append(row.value(0));
+    static const QString none;
+    const QList<QStringList> &unsorted = rows;
+    const QList<qsizetype> order =
+        SortRule().order(rows.size(), [&unsorted](qsizetype i) -> const QString & {
+            return unsorted[i].isEmpty() ? none : unsorted[i].front();
+        });
+    // Row `position` takes the row at order[position]: move the rows in
+    // place, cycle by cycle, rather than into a second list.
+    std::vector<bool> placed(std::size_t(rows.size()), false);
+    QStringList *const row = rows.data();
+    for (qsizetype start = 0; start < rows.size(); ++start) {
+        if (placed[std::size_t(start)]) {
+            continue;
+        }
+        QStringList held = std::move(row[start]);
+        qsizetype position = start;
+        while (order[position] != start) {
+            row[position] = std::move(row[order[position]]);
+            placed[std::size_t(position)] = true;
+            position = order[position];
+        }
+        row[position] = std::move(held);
+        placed[std::size_t(position)] = true;
     }
-    const QList<qsizetype> order = SortRule().order(keys);
-    QList<QStringList> sorted;
-    sorted.reserve(rows.size());
-    for (const qsizetype from : order) {
-        sorted.append(std::move(rows[from]));
-    }
-    rows = std::move(sorted);
 }

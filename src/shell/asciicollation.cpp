@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -134,53 +136,52 @@ bool AsciiCollation::covers(QStringView text)
     return true;
 }
 
-QByteArray AsciiCollation::sortKey(QStringView text) const
+// The characters' ranks, a digit run as its rank, its length and its digits
+// without leading zeros; then 0, then the case of each of them. The ranks
+// take at most three bytes a character, so the cases are written after that
+// room and moved down at the end.
+qsizetype AsciiCollation::writeSortKey(QStringView text, char *key) const
 {
-    // The characters' ranks, a digit run as its rank, its length and its
-    // digits without leading zeros; then 0, then the case of each of them.
-    // A first pass measures the key, so that it is allocated once, exactly.
-    const qsizetype size = text.size();
-    qsizetype rankBytes = 0;
-    qsizetype caseBytes = 0;
-    for (qsizetype i = 0; i < size; ++caseBytes) {
-        ++rankBytes;
-        if (!isDigit(text[i].unicode())) {
-            ++i;
+    const char16_t *c = text.utf16();
+    const char16_t *const end = c + text.size();
+    char *ranks = key;
+    char *const casesStart = key + 3 * text.size() + 1;
+    char *cases = casesStart;
+    while (c < end) {
+        const char16_t u = *c;
+        if (u < firstPrintable || u > lastPrintable) {
+            return -1;
+        }
+        *ranks++ = char(m_rank[u]);
+        if (!isDigit(u)) {
+            *cases++ = isUpper(u) ? '\2' : '\1';
+            ++c;
             continue;
         }
-        ++rankBytes;
-        while (i < size && text[i] == u'0') {
-            ++i;
+        const char16_t *const run = c;
+        while (c < end && *c == u'0') {
+            ++c;
         }
-        for (; i < size && isDigit(text[i].unicode()); ++i) {
-            ++rankBytes;
+        const char16_t *const digits = c;
+        char *const length = ranks++;
+        for (; c < end && isDigit(*c); ++c) {
+            *ranks++ = char(*c);
         }
-    }
-    QByteArray key(rankBytes + 1 + caseBytes, Qt::Uninitialized);
-    char *ranks = key.data();
-    char *cases = key.data() + rankBytes + 1;
-    key[rankBytes] = '\0';
-    for (qsizetype i = 0; i < size;) {
-        const char16_t c = text[i].unicode();
-        *ranks++ = char(m_rank[c]);
-        if (!isDigit(c)) {
-            *cases++ = isUpper(c) ? '\2' : '\1';
-            ++i;
-            continue;
+        if (c - run > maxDigitRun) {
+            return -1;
         }
-        while (i < size && text[i] == u'0') {
-            ++i;
-        }
-        qsizetype end = i;
-        while (end < size && isDigit(text[end].unicode())) {
-            ++end;
-        }
-        *ranks++ = char(end - i);
-        for (; i < end; ++i) {
-            *ranks++ = char(text[i].unicode());
-        }
+        *length = char(c - digits);
         *cases++ = '\1';
     }
+    *ranks++ = '\0';
+    std::memmove(ranks, casesStart, std::size_t(cases - casesStart));
+    return (ranks - key) + (cases - casesStart);
+}
+
+QByteArray AsciiCollation::sortKey(QStringView text) const
+{
+    QByteArray key(maxSortKeySize(text.size()), Qt::Uninitialized);
+    key.truncate(std::max(writeSortKey(text, key.data()), qsizetype(0)));
     return key;
 }
 
@@ -204,12 +205,16 @@ int AsciiCollation::compareKeys(QByteArrayView left, QByteArrayView right)
 // the same places.
 bool AsciiCollation::agreesWith(const QCollator &collator) const
 {
-    QList<QString> texts = probes();
+    std::vector<std::pair<QByteArray, QString>> texts;
+    for (QString &text : probes()) {
+        QByteArray key = sortKey(text);
+        texts.emplace_back(std::move(key), std::move(text));
+    }
     std::sort(texts.begin(), texts.end(),
-              [this](const QString &a, const QString &b) { return compare(a, b) < 0; });
-    for (qsizetype i = 1; i < texts.size(); ++i) {
-        const int model = compare(texts[i - 1], texts[i]);
-        const int actual = collator.compare(texts[i - 1], texts[i]);
+              [](const auto &a, const auto &b) { return compareKeys(a.first, b.first) < 0; });
+    for (std::size_t i = 1; i < texts.size(); ++i) {
+        const int model = compareKeys(texts[i - 1].first, texts[i].first);
+        const int actual = collator.compare(texts[i - 1].second, texts[i].second);
         if ((model < 0) != (actual < 0) || (model == 0) != (actual == 0)) {
             return false;
         }

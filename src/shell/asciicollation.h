@@ -34,6 +34,12 @@ public:
     QByteArray sortKey(QStringView text) const;
     static int compareKeys(QByteArrayView left, QByteArrayView right);
 
+    // The same key written into `key`, which holds at least
+    // maxSortKeySize() bytes, for callers that make many: its size, or -1
+    // for a text not covered.
+    qsizetype writeSortKey(QStringView text, char *key) const;
+    static qsizetype maxSortKeySize(qsizetype textSize) { return 4 * textSize + 1; }
+
 private:
     bool agreesWith(const QCollator &collator) const;
 

@@ -49,8 +49,21 @@ public:
 
     // Stable permutation that puts `texts` in ascending order.
     QList<qsizetype> order(const QList<QString> &texts) const;
+    // The same for `count` texts that textAt(i) gives, from a table's column
+    // say, without copying them into a list; the texts live through the call.
+    template <typename TextAt> QList<qsizetype> order(qsizetype count, const TextAt &textAt) const
+    {
+        return order(
+            count,
+            [](const void *context, qsizetype i) -> const QString & {
+                return (*static_cast<const TextAt *>(context))(i);
+            },
+            &textAt);
+    }
 
 private:
+    using TextGetter = const QString &(*)(const void *context, qsizetype i);
+    QList<qsizetype> order(qsizetype count, TextGetter textAt, const void *context) const;
     Key textKey(const QString &text) const; // for a text that is no number
 
     QCollator m_collator;

@@ -2,6 +2,7 @@
 
 #include "sortrule.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <vector>
@@ -131,12 +132,9 @@ QList<qsizetype> TableModel::sortOrder(int column) const
     if (column < 0 || column >= Cols()) {
         return {};
     }
-    QList<QString> keys;
-    keys.reserve(Rows() - 1);
-    for (qsizetype row = 1; row < Rows(); ++row) {
-        keys.append(text(row, column));
-    }
-    return SortRule().order(keys);
+    return SortRule().order(Rows() - 1, [this, column](qsizetype row) -> const QString & {
+        return m_cells[CellIndex(row + 1, column)];
+    });
 }
 
 void TableModel::permuteRows(const QList<qsizetype> &order)
@@ -155,25 +153,20 @@ void TableModel::permuteRows(const QList<qsizetype> &order)
     }
     std::vector<bool> placed(std::size_t(dataRows), false);
     std::array<QString, ColumnLayout::Count> held;
+    QString *const rows = m_cells.data() + CellIndex(1, 0); // detached once, not per cell
+    const auto row = [rows, this](qsizetype dataRow) { return rows + dataRow * Cols(); };
     for (qsizetype start = 0; start < dataRows; ++start) {
         if (placed[std::size_t(start)]) {
             continue;
         }
-        for (int col = 0; col < Cols(); ++col) {
-            held[col].swap(m_cells[CellIndex(start + 1, col)]);
-        }
+        std::swap_ranges(held.begin(), held.end(), row(start));
         qsizetype target = start;
         while (order[target] != start) {
-            for (int col = 0; col < Cols(); ++col) {
-                m_cells[CellIndex(target + 1, col)].swap(
-                    m_cells[CellIndex(order[target] + 1, col)]);
-            }
+            std::swap_ranges(row(target), row(target) + Cols(), row(order[target]));
             placed[std::size_t(target)] = true;
             target = order[target];
         }
-        for (int col = 0; col < Cols(); ++col) {
-            m_cells[CellIndex(target + 1, col)].swap(held[col]);
-        }
+        std::swap_ranges(held.begin(), held.end(), row(target));
         placed[std::size_t(target)] = true;
     }
 

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <numeric>
 
 class TestSortRule : public QObject
 {
@@ -19,6 +20,8 @@ private Q_SLOTS:
     void lessThan();
     void randomMixedValuesGiveAStrictWeakOrder();
     void textsOrderAsTheCollatorDoes();
+    void orderIsAStableSortByKeys_data();
+    void orderIsAStableSortByKeys();
     void tableSortMovesWholeRowsStably();
     void tableSortKeepsHeaderAndSelectionFollowsRows();
 };
@@ -180,6 +183,56 @@ void TestSortRule::textsOrderAsTheCollatorDoes()
                      qPrintable(values[a] + QStringLiteral(" / ") + values[b]));
         }
     }
+}
+
+// order() sorts each kind of text on its own and merges them; it must give
+// what one stable sort on keys gives.
+void TestSortRule::orderIsAStableSortByKeys_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("keys alike in their first bytes") << QStringList{"ABCDEFGHIJKLMNOP-10",
+                                                                    "ABCDEFGHIJKLMNOP-2",
+                                                                    "abcdefghijklmnop-2",
+                                                                    "ABCDEFGHIJKLMNOP",
+                                                                    "ABCDEFGHIJKLMNOP-02",
+                                                                    "abcdefghijklmnopqrsT",
+                                                                    "abcdefghijklmnopqrst",
+                                                                    "Abcdefghijklmnopqrst",
+                                                                    "ABCDEFGHIJKLMNOP-2",
+                                                                    "abcdefgH",
+                                                                    "abcdefgh"};
+    QTest::newRow("zero runs and short keys")
+        << QStringList{"A-0", "A-", "A-00", "A-00a", "A-0a", "A", "", "a", "A-0", "A-02", "A-2"};
+    QTest::newRow("other texts among plain ones")
+        << QStringList{"B-1",      "Ｓ-1", "A-1",      "部品-2", "S-1", "s-1", "部品-2", "ﾌﾞﾗｹｯﾄ",
+                       "Z",        "",     "ア",       "10",     "-0",  "0",   " 7 ",    "ab",
+                       "a\u00ADb", "ab",   "a\u00ADb", "é",      "e",   "E",   "ア",     "\u30007"};
+    const QStringList pieces = {"A", "b", "-", "0", "07", "12", "Ｓ", "部品", "ア", " ", "x"};
+    QRandomGenerator random(20261209);
+    QStringList mix;
+    while (mix.size() < 2000) {
+        QString value;
+        for (int p = random.bounded(0, 9); p > 0; --p) {
+            value += pieces.at(random.bounded(int(pieces.size())));
+        }
+        mix.append(value);
+    }
+    QTest::newRow("random mix") << mix;
+}
+
+void TestSortRule::orderIsAStableSortByKeys()
+{
+    QFETCH(QStringList, texts);
+    const SortRule rule;
+    QList<SortRule::Key> keys;
+    for (const QString &text : std::as_const(texts)) {
+        keys.append(rule.key(text));
+    }
+    QList<qsizetype> expected(texts.size());
+    std::iota(expected.begin(), expected.end(), qsizetype(0));
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&keys](qsizetype a, qsizetype b) { return keys[a] < keys[b]; });
+    QCOMPARE(rule.order(texts), expected);
 }
 
 void TestSortRule::tableSortMovesWholeRowsStably()
