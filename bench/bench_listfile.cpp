@@ -148,11 +148,11 @@ void batchAgainstSort(const QString &directory)
     const QStringList values = positions.split(u',');
     std::copy(values.begin(), values.end(), xy.begin());
     BatchExtraction batch(xy);
-    batch.rows = read.rows();
+    batch.cells = std::move(read.cells);
     batch.addDrawings({drawing});
     const double addTime = milliseconds(timer);
     timer.restart();
-    const QByteArray encoded = PartsListWriter::encode(batch.rows).bytes;
+    const QByteArray encoded = PartsListWriter::encode(batch.cells, 0).bytes;
     const double encodeTime = milliseconds(timer);
     timer.restart();
     PartsListFile::write(directory + "/steps.txt", encoded);

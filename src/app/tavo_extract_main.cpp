@@ -334,11 +334,11 @@ bool writeOutput(const QString &path, const QString &shown, const QByteArray &by
     return true;
 }
 
-bool writePdf(const QList<QStringList> &rows, const QString &path)
+bool writePdf(const QList<QString> &cells, const QString &path)
 {
     TableModel table;
     table.SetupGridColumns();
-    table.setDataRows(rows);
+    table.setDataCells(QList<QString>(cells));
     const QString error = writePartsListPdf(table, path);
     if (!error.isEmpty()) {
         printError(QStringLiteral("%1 に PDF を書き込めません（%2）").arg(path, error));
@@ -349,9 +349,9 @@ bool writePdf(const QList<QStringList> &rows, const QString &path)
 
 // The kept list, or nothing when it cannot be read at all. `whole` tells
 // whether every record and every character came through.
-std::optional<QList<QStringList>> readList(const QString &path, const QString &shown, bool &whole)
+std::optional<QList<QString>> readList(const QString &path, const QString &shown, bool &whole)
 {
-    const PartsListFile::ReadResult list = PartsListFile::read(path);
+    PartsListFile::ReadResult list = PartsListFile::read(path);
     if (!list.ok()) {
         printError(QStringLiteral("%1: %2").arg(shown, list.error));
         return std::nullopt;
@@ -364,7 +364,7 @@ std::optional<QList<QStringList>> readList(const QString &path, const QString &s
         printError(QStringLiteral("%1: %2").arg(shown, list.replaced));
     }
     whole = list.whole();
-    return list.rows();
+    return std::move(list.cells);
 }
 
 // --texts: every text of one drawing with its position, to find the title
@@ -432,12 +432,12 @@ int run(const Options &options, const Arguments &arguments)
     bool listWhole = true;
     if (options.hasList) {
         // Read first, as Open does: a list that cannot be read writes nothing.
-        std::optional<QList<QStringList>> rows =
+        std::optional<QList<QString>> cells =
             readList(options.list, arguments.shown(options.list), listWhole);
-        if (!rows) {
+        if (!cells) {
             return Failure;
         }
-        batch.rows = std::move(*rows);
+        batch.cells = std::move(*cells);
     }
     batch.addDrawings(options.drawings);
     for (const BatchExtraction::Problem &problem : batch.problems) {
@@ -450,9 +450,9 @@ int run(const Options &options, const Arguments &arguments)
     QByteArray bytes;
     bool encodedWhole = true;
     if (options.utf8) {
-        bytes = PartsListWriter::encodeUtf8(batch.rows);
+        bytes = PartsListWriter::encodeUtf8(batch.cells, 0);
     } else {
-        const PartsListWriter::Encoded encoded = PartsListWriter::encode(batch.rows);
+        const PartsListWriter::Encoded encoded = PartsListWriter::encode(batch.cells, 0);
         bytes = encoded.bytes;
         encodedWhole = encoded.unencodable.isEmpty();
         for (const QString &path : batch.drawingsWithUnencodable) {
@@ -475,7 +475,7 @@ int run(const Options &options, const Arguments &arguments)
     if (!writeOutput(options.output, arguments.shown(options.output), bytes)) {
         return Failure;
     }
-    if (!options.pdf.isEmpty() && !writePdf(batch.rows, options.pdf)) {
+    if (!options.pdf.isEmpty() && !writePdf(batch.cells, options.pdf)) {
         return Failure;
     }
     allRead = allRead && listWhole && encodedWhole && batch.problems.isEmpty();

@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <vector>
 
 BatchExtraction::BatchExtraction(const std::array<QString, 12> &XYPos) : m_positions(XYPos) {}
@@ -33,40 +34,38 @@ void BatchExtraction::addDrawings(const QStringList &paths)
         if (result.noTextRecords) {
             drawingsWithoutText.append(path);
         }
-        QStringList row(result.fields.begin(), result.fields.end());
         bool unencodable = false;
-        for (const QString &field : row) {
+        for (const QString &field : result.fields) {
             unencodable = unencodable || !CodePage::canEncode(field);
         }
         if (unencodable) {
             drawingsWithUnencodable.append(path);
         }
-        rows.append(std::move(row));
+        cells.append(QList<QString>(result.fields.begin(), result.fields.end()));
     }
     // The table's own order, on the rows themselves: copying a kept list of
     // 100,000 rows into a table and back cost more than the sort.
-    static const QString none;
-    const QList<QStringList> &unsorted = rows;
-    const QList<qsizetype> order =
-        SortRule().order(rows.size(), [&unsorted](qsizetype i) -> const QString & {
-            return unsorted[i].isEmpty() ? none : unsorted[i].front();
-        });
+    const QList<QString> &unsorted = cells;
+    const QList<qsizetype> order = SortRule().order(
+        rowCount(), [&unsorted](qsizetype i) -> const QString & { return unsorted[i * Fields]; });
     // Row `position` takes the row at order[position]: move the rows in
     // place, cycle by cycle, rather than into a second list.
-    std::vector<bool> placed(std::size_t(rows.size()), false);
-    QStringList *const row = rows.data();
-    for (qsizetype start = 0; start < rows.size(); ++start) {
+    std::vector<bool> placed(std::size_t(rowCount()), false);
+    QString *const cell = cells.data();
+    const auto moveRow = [](QString *to, QString *from) { std::move(from, from + Fields, to); };
+    std::array<QString, Fields> held;
+    for (qsizetype start = 0; start < rowCount(); ++start) {
         if (placed[std::size_t(start)]) {
             continue;
         }
-        QStringList held = std::move(row[start]);
+        moveRow(held.data(), cell + start * Fields);
         qsizetype position = start;
         while (order[position] != start) {
-            row[position] = std::move(row[order[position]]);
+            moveRow(cell + position * Fields, cell + order[position] * Fields);
             placed[std::size_t(position)] = true;
             position = order[position];
         }
-        row[position] = std::move(held);
+        moveRow(cell + position * Fields, held.data());
         placed[std::size_t(position)] = true;
     }
 }

@@ -18,13 +18,19 @@ public:
         QString reason;
     };
 
+    static constexpr int Fields = 6;
+
     explicit BatchExtraction(const std::array<QString, 12> &XYPos);
+
+    qsizetype rowCount() const { return cells.size() / Fields; }
 
     // Appends one row per readable drawing; directories and unreadable paths
     // get none and are reported. Sorts by 図番 when any drawing was given.
     void addDrawings(const QStringList &paths);
 
-    QList<QStringList> rows;
+    // Six cells a row, row after row: a kept list of 100,000 rows is one
+    // allocation, not one a row.
+    QList<QString> cells;
     QList<Problem> problems;
     QStringList drawingsWithUnencodable; // texts code page 932 cannot hold
     QStringList drawingsWithoutText;     // rows made, but no text record at all

@@ -13,19 +13,20 @@ constexpr int fieldsPerRecord = 6;
 // A message names a few of a row's characters, enough to find them.
 constexpr qsizetype maxCharactersShown = 8;
 
-// The records as text, quotes doubled in one pass.
-QString recordsText(const QList<QStringList> &rows)
+// The records of `count` rows whose cells `cellAt(row, column)` gives, as
+// text, quotes doubled in one pass.
+template <typename CellAt> QString recordsText(qsizetype count, const CellAt &cellAt)
 {
     QString text;
     qsizetype length = 0;
-    for (const QStringList &row : rows) {
-        length += 6 * 3 + 1;
-        for (int col = 0; col < fieldsPerRecord && col < row.size(); ++col) {
-            length += row.at(col).size();
+    for (qsizetype row = 0; row < count; ++row) {
+        length += fieldsPerRecord * 3 + 1;
+        for (int col = 0; col < fieldsPerRecord; ++col) {
+            length += cellAt(row, col).size();
         }
     }
     text.reserve(length);
-    for (const QStringList &row : rows) {
+    for (qsizetype row = 0; row < count; ++row) {
         for (int col = 0; col < fieldsPerRecord; ++col) {
             if (col > 0) {
                 text.append(u',');
@@ -34,7 +35,7 @@ QString recordsText(const QList<QStringList> &rows)
             // Quotes are doubled segment by segment: QString::replace with a
             // longer text moves the tail once per thousand quotes, which is
             // quadratic on a cell made of quotes.
-            const QStringView rest = col < row.size() ? QStringView(row.at(col)) : QStringView();
+            const QStringView rest = cellAt(row, col);
             qsizetype from = 0;
             for (qsizetype found = rest.indexOf(u'"'); found >= 0;
                  found = rest.indexOf(u'"', found + 1)) {
@@ -48,6 +49,27 @@ QString recordsText(const QList<QStringList> &rows)
         text.append(QStringLiteral("\r\n"));
     }
     return text;
+}
+
+// Cells of rows kept as lists, or kept six a row in one list.
+auto cellsOf(const QList<QStringList> &rows)
+{
+    return [&rows](qsizetype row, int col) {
+        const QStringList &cells = rows.at(row);
+        return col < cells.size() ? QStringView(cells.at(col)) : QStringView();
+    };
+}
+
+auto cellsOf(const QList<QString> &cells, qsizetype firstRow)
+{
+    return [&cells, firstRow](qsizetype row, int col) {
+        return QStringView(cells.at((firstRow + row) * fieldsPerRecord + col));
+    };
+}
+
+qsizetype rowsFrom(const QList<QString> &cells, qsizetype firstRow)
+{
+    return std::max<qsizetype>(0, cells.size() / fieldsPerRecord - firstRow);
 }
 
 QString characterAt(QStringView text, qsizetype position)
@@ -147,18 +169,12 @@ PartsListWriter::Encoded encodeRecords(qsizetype count, const CellAt &cellAt)
 
 PartsListWriter::Encoded PartsListWriter::encode(const QList<QStringList> &rows)
 {
-    return encodeRecords(rows.size(), [&rows](qsizetype row, int col) {
-        const QStringList &cells = rows.at(row);
-        return col < cells.size() ? QStringView(cells.at(col)) : QStringView();
-    });
+    return encodeRecords(rows.size(), cellsOf(rows));
 }
 
 PartsListWriter::Encoded PartsListWriter::encode(const QList<QString> &cells, qsizetype firstRow)
 {
-    const qsizetype rows = std::max<qsizetype>(0, cells.size() / fieldsPerRecord - firstRow);
-    return encodeRecords(rows, [&cells, firstRow](qsizetype row, int col) {
-        return QStringView(cells.at((firstRow + row) * fieldsPerRecord + col));
-    });
+    return encodeRecords(rowsFrom(cells, firstRow), cellsOf(cells, firstRow));
 }
 
 QList<PartsListWriter::UnencodableRow>
@@ -182,5 +198,10 @@ QString PartsListWriter::describe(const QList<UnencodableRow> &rows, int limit)
 
 QByteArray PartsListWriter::encodeUtf8(const QList<QStringList> &rows)
 {
-    return recordsText(rows).toUtf8();
+    return recordsText(rows.size(), cellsOf(rows)).toUtf8();
+}
+
+QByteArray PartsListWriter::encodeUtf8(const QList<QString> &cells, qsizetype firstRow)
+{
+    return recordsText(rowsFrom(cells, firstRow), cellsOf(cells, firstRow)).toUtf8();
 }
