@@ -1,8 +1,10 @@
 #include "partslistreader.h"
 
 #include "platform/codepage.h"
+#include "platform/largepages.h"
 
 #include <array>
+#include <cstring>
 #include <unordered_map>
 
 namespace {
@@ -287,6 +289,36 @@ template <typename View> qsizetype lineAt(View text, qsizetype position)
     return line;
 }
 
+// Lines in the text, counted by line feeds (one line at least).
+qsizetype lineFeeds(QStringView text)
+{
+    return text.count(u'\n');
+}
+
+qsizetype lineFeeds(QByteArrayView bytes)
+{
+    qsizetype count = 0;
+    for (const char *at = bytes.data(), *end = at + bytes.size();
+         (at = static_cast<const char *>(std::memchr(at, '\n', std::size_t(end - at)))); ++at) {
+        ++count;
+    }
+    return count;
+}
+
+// Room for a record a line, so that a large list's cells are placed once,
+// in large pages where the system offers them. Wrapped records only leave
+// room unused, and memory never touched costs nothing; a list with fewer
+// line feeds than records grows as a list does.
+template <typename View> void reserveCells(QList<QString> &cells, View text, qsizetype recordLimit)
+{
+    qsizetype records = lineFeeds(text) + 1;
+    if (recordLimit >= 0) {
+        records = std::min(records, recordLimit + 1);
+    }
+    cells.reserve(records * PartsListReader::FieldsPerRecord);
+    LargePages::advise(cells.data(), cells.capacity() * qsizetype(sizeof(QString)));
+}
+
 // The records read one way; nullopt when bytes that are no character were met.
 template <typename View>
 std::optional<PartsListReader::Result> parseWith(View text, QuoteStyle style, qsizetype recordLimit)
@@ -296,6 +328,7 @@ std::optional<PartsListReader::Result> parseWith(View text, QuoteStyle style, qs
     constexpr int FieldsPerRecord = PartsListReader::FieldsPerRecord;
     const qsizetype contentEnd = contentEndOf(text);
     Result result;
+    reserveCells(result.cells, text, recordLimit);
     FieldStream<View> fields(text, style);
     std::array<SharedTexts<View>, FieldsPerRecord> shared;
     while (fields.position() < contentEnd) {
