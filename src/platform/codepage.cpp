@@ -76,10 +76,6 @@ public:
         m_lead.fill(false);
         readDecoding();
         readEncoding();
-        m_asciiAsIs = true;
-        for (char16_t character = 0; character < 0x80; ++character) {
-            m_asciiAsIs = m_asciiAsIs && m_bytes[character] == character;
-        }
     }
 
     // Characters written from `bytes`, or -1 at the first sequence that is
@@ -88,9 +84,12 @@ public:
     {
         const auto *byte = reinterpret_cast<const uchar *>(bytes.data());
         const auto *end = byte + bytes.size();
+        // Locals, not members: every character written could alias them otherwise.
+        const char16_t *const singles = m_single.data();
+        const char16_t *const pairs = m_pairs.data();
         char16_t *written = out;
         while (byte < end) {
-            const char16_t single = m_single[*byte];
+            const char16_t single = singles[*byte];
             if (single != noCharacter) {
                 *written++ = single;
                 ++byte;
@@ -99,7 +98,7 @@ public:
             if (!m_lead[*byte] || byte + 1 == end) {
                 return -1;
             }
-            const char16_t pair = m_pairs[std::size_t(*byte) << 8 | byte[1]];
+            const char16_t pair = pairs[std::size_t(*byte) << 8 | byte[1]];
             if (pair == noCharacter) {
                 return -1;
             }
@@ -109,9 +108,8 @@ public:
         return written - out;
     }
 
-    quint16 bytesOf(char16_t character) const { return m_bytes[character]; }
-    // Whether every ASCII character is its own byte (a shortcut for encoding).
-    bool asciiAsIs() const { return m_asciiAsIs; }
+    // By character: one byte (< 0x100), lead * 256 + trail, or noBytes.
+    const quint16 *encoding() const { return m_bytes.data(); }
 
 private:
     void readDecoding()
@@ -204,7 +202,6 @@ private:
     std::array<bool, 256> m_lead;
     std::vector<char16_t> m_pairs; // by lead byte * 256 + trail byte
     std::vector<quint16> m_bytes;  // by character: one byte (< 0x100) or lead * 256 + trail
-    bool m_asciiAsIs = false;
 };
 
 const Tables &tables()
@@ -320,41 +317,60 @@ QString decodeUtf8(QByteArrayView bytes)
     return decoder(bytes);
 }
 
+} // namespace CodePage
+
+namespace {
+
+// A character the tables lack, at `pos`: ICU's bytes for it, or "?". Out of
+// the encoding loop, which then keeps everything in registers.
+struct Encoding
+{
+    char *out;           // past the bytes written
+    qsizetype taken = 1; // UTF-16 units
+};
+
+Q_NEVER_INLINE Encoding encodeByIcu(QStringView text, qsizetype pos, char *out,
+                                    QList<qsizetype> *unencodable)
+{
+    const bool pair =
+        text[pos].isHighSurrogate() && pos + 1 < text.size() && text[pos + 1].isLowSurrogate();
+    const qsizetype length = pair ? 2 : 1;
+    const std::optional<QByteArray> icuBytes = icuBytesOf(text.sliced(pos, length));
+    if (icuBytes && icuBytes->size() <= 2 * length) {
+        out = std::copy(icuBytes->cbegin(), icuBytes->cend(), out);
+    } else {
+        // ICU's own substitute would be a double-byte character.
+        *out++ = '?';
+        if (unencodable) {
+            unencodable->append(pos);
+        }
+    }
+    return {out, length};
+}
+
+} // namespace
+
+namespace CodePage {
+
 char *encodeTo(QStringView text, char *out, QList<qsizetype> *unencodable)
 {
-    const Tables &table = tables();
-    const char16_t *units = text.utf16();
-    const bool asciiAsIs = table.asciiAsIs();
-    for (qsizetype pos = 0; pos < text.size();) {
-        const char16_t unit = units[pos];
-        if (unit < 0x80 && asciiAsIs) {
-            *out++ = char(unit);
-            ++pos;
-            continue;
-        }
-        const quint16 bytes = table.bytesOf(unit);
-        if (bytes != Tables::noBytes) {
-            if (bytes >= 0x100) {
-                *out++ = char(bytes >> 8);
-            }
+    const quint16 *const encoding = tables().encoding();
+    const char16_t *const begin = text.utf16();
+    const char16_t *const end = begin + text.size();
+    for (const char16_t *unit = begin; unit < end;) {
+        const quint16 bytes = encoding[*unit];
+        if (bytes < 0x100) {
+            *out++ = char(bytes);
+            ++unit;
+        } else if (bytes != Tables::noBytes) {
+            *out++ = char(bytes >> 8);
             *out++ = char(bytes & 0xFF);
-            ++pos;
-            continue;
-        }
-        const bool pair =
-            text[pos].isHighSurrogate() && pos + 1 < text.size() && text[pos + 1].isLowSurrogate();
-        const qsizetype length = pair ? 2 : 1;
-        const std::optional<QByteArray> icuBytes = icuBytesOf(text.sliced(pos, length));
-        if (icuBytes && icuBytes->size() <= 2 * length) {
-            out = std::copy(icuBytes->cbegin(), icuBytes->cend(), out);
+            ++unit;
         } else {
-            // ICU's own substitute would be a double-byte character.
-            *out++ = '?';
-            if (unencodable) {
-                unencodable->append(pos);
-            }
+            const Encoding encoded = encodeByIcu(text, unit - begin, out, unencodable);
+            out = encoded.out;
+            unit += encoded.taken;
         }
-        pos += length;
     }
     return out;
 }
