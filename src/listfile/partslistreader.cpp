@@ -31,6 +31,17 @@ template <typename View> bool isSeparator(View text, qsizetype at)
 
 enum class Separator { Comma, LineEnd, EndOfText };
 
+qsizetype indexOfQuote(QStringView text, qsizetype from)
+{
+    return text.indexOf(u'"', from);
+}
+
+qsizetype indexOfQuote(QByteArrayView bytes, qsizetype from)
+{
+    const void *found = std::memchr(bytes.data() + from, '"', std::size_t(bytes.size() - from));
+    return found ? static_cast<const char *>(found) - bytes.data() : -1;
+}
+
 // Cells repeat down a column (materials, finishes, quantities): equal texts
 // of a column share one string, which saves an allocation and its memory per
 // cell. A column whose texts rarely repeat (drawing numbers) stops looking.
@@ -162,7 +173,7 @@ private:
         const qsizetype start = m_position;
         qsizetype segment = start;
         for (;;) {
-            const qsizetype found = m_text.indexOf('"', m_position);
+            const qsizetype found = indexOfQuote(m_text, m_position);
             if (found < 0) {
                 appendText(field, segment, m_text.size());
                 field.unclosedQuote = true;
@@ -337,19 +348,22 @@ std::optional<PartsListReader::Result> parseWith(View text, QuoteStyle style, qs
             break;
         }
         const qsizetype recordStart = fields.position();
+        // The record's six cells are made empty first and filled in place.
         const qsizetype firstCell = result.cells.size();
-        const auto taken = [&] { return int(result.cells.size() - firstCell); };
+        result.cells.resize(firstCell + FieldsPerRecord);
+        QString *const record = result.cells.data() + firstCell;
+        int taken = 0;
         Separator previous = Separator::LineEnd;
         bool complete = true;
         bool unclosed = false;
-        while (taken() < FieldsPerRecord) {
+        while (taken < FieldsPerRecord) {
             // A comma promises one more field, even an empty one at the end.
             if (fields.position() >= contentEnd && previous != Separator::Comma) {
                 complete = false;
                 break;
             }
-            Field field = fields.next(&shared[taken()]);
-            result.cells.append(std::move(field.text));
+            Field field = fields.next(&shared[taken]);
+            record[taken++] = std::move(field.text);
             previous = field.endedBy;
             if (field.unclosedQuote) {
                 complete = false;
@@ -360,8 +374,7 @@ std::optional<PartsListReader::Result> parseWith(View text, QuoteStyle style, qs
         if (fields.invalid()) {
             return std::nullopt;
         }
-        const int completeFields = taken() - (unclosed ? 1 : 0);
-        result.cells.resize(firstCell + FieldsPerRecord);
+        const int completeFields = taken - (unclosed ? 1 : 0);
         if (!complete) {
             Truncation truncation;
             truncation.record = result.recordCount() - 1;
