@@ -1,6 +1,6 @@
 // The parts-list reader on arbitrary bytes, and the round trip: whatever
-// was read, saved again and read back, gives the same rows, and saving those
-// gives the same bytes.
+// was read, saved again and read back, gives the same rows (and so, saved,
+// the same bytes).
 #include "listfile/partslistreader.h"
 #include "listfile/partslistwriter.h"
 
@@ -25,10 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0; // "?" replaced some characters: not the same text any more
     }
     const PartsListReader::Result again = PartsListReader::read(saved.bytes);
+    // Saving is a function of the rows alone, so rows equal to the first ones
+    // save to the same bytes again: comparing the rows covers both.
     if (again.rows != first.rows || again.truncation) {
-        std::abort();
-    }
-    if (PartsListWriter::encode(again.rows).bytes != saved.bytes) {
         std::abort();
     }
     return 0;

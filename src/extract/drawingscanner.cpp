@@ -889,6 +889,11 @@ bool DrawingScanner::scan(QIODevice &device, const BlockHandler &onBlock)
         } else if (held.empty() && (chunk.size() >= headBytes || atEnd)) {
             decideAndFeed(chunk);
         } else {
+            if (held.empty() && !device.isSequential()) {
+                // A known length: the head is gathered without growing it piece by piece.
+                const qint64 head = qint64(chunk.size()) + device.size() - device.pos();
+                held.reserve(std::size_t(std::clamp<qint64>(head, 0, qint64(headBytes))));
+            }
             held.append(chunk);
             if (held.size() >= headBytes) {
                 decideAndFeed(held);
