@@ -109,10 +109,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // The input itself, not a copy: a read past its end is caught at once.
     QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
-    // The last byte picks the small pieces, so that every chunk edge gets crossed.
-    const qint64 piece = size > 0 ? 1 + data[size - 1] % 61 : 7;
+    // The last byte picks the small pieces and chunks (16 to 128 bytes), so
+    // that chunk edges fall anywhere without every input paying for the smallest.
+    const unsigned last = size > 0 ? data[size - 1] : 0;
+    const qint64 piece = 1 + last % 61;
+    const std::size_t chunk = std::size_t(16) << (last / 61 % 4);
     if (blocks(bytes, qint64(size) + 1, std::max<std::size_t>(size, 16), false) !=
-        blocks(bytes, piece, 16, true)) {
+        blocks(bytes, piece, chunk, true)) {
         std::abort();
     }
     // Small pieces were crossed above; here the reading of whole files and

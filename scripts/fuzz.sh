@@ -8,9 +8,9 @@ seconds=${1:-60}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTAVO_WERROR=ON -DTAVO_SANITIZE=ON -DTAVO_FUZZ=ON -DTAVO_BUILD_TESTS=OFF -DTAVO_BUILD_BENCH=OFF >/dev/null
 cmake --build build-fuzz
-# A small quarantine: freed memory is reused while still in the cache, where
-# the default 256 MB made nearly every allocation of a short input touch fresh
-# pages. New blocks are not filled, and allocation stacks keep a few frames;
+# A small quarantine: freed memory comes back while still in the cache (the
+# default 256 MB sends a run's allocations through half a gigabyte of cold
+# pages). New blocks are not filled, and allocation stacks keep a few frames;
 # a finding is replayed with full reports by tst_fuzzreplay_*.
 export QT_QPA_PLATFORM=offscreen UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export ASAN_OPTIONS=detect_leaks=0:quarantine_size_mb=16:max_malloc_fill_size=0:malloc_context_size=5
