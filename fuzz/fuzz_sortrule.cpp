@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -59,11 +60,23 @@ void checkStrictWeakOrder(const QList<SortRule::Key> &keys)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    // Values are separated by newlines; at most 24 per input.
-    const QStringList values =
-        QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size))
-            .split(QLatin1Char('\n'))
-            .mid(0, maxValues);
+    // Values are separated by newlines; at most 24 per input. The bytes from
+    // the newline that would start a 25th value are not even decoded.
+    const char *text = reinterpret_cast<const char *>(data);
+    std::size_t length = 0;
+    for (qsizetype count = 1; count <= maxValues && length < size; ++count) {
+        const void *newline = std::memchr(text + length, '\n', size - length);
+        if (newline == nullptr) {
+            length = size;
+            break;
+        }
+        length = std::size_t(static_cast<const char *>(newline) - text);
+        if (count == maxValues) {
+            break;
+        }
+        ++length;
+    }
+    const QStringList values = QString::fromUtf8(text, qsizetype(length)).split(QLatin1Char('\n'));
     static const SortRule rule;
     QList<SortRule::Key> keys;
     keys.reserve(values.size());

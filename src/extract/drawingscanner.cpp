@@ -858,6 +858,14 @@ bool DrawingScanner::scan(QIODevice &device, const BlockHandler &onBlock)
         if (data.substr(0, 3) == "\xEF\xBB\xBF") {
             data.remove_prefix(3);
         }
+        // A head gathered from short reads goes in chunk by chunk, as the rest
+        // of the file will, so that small chunks cross record edges here too.
+        const std::size_t chunk = std::size_t(buffer.size());
+        while (data.size() > chunk) {
+            machine.feed(data.data(), chunk);
+            data.remove_prefix(chunk);
+            machine.ownViews();
+        }
         machine.feed(data.data(), data.size());
     };
     for (;;) {
@@ -889,6 +897,11 @@ bool DrawingScanner::scan(QIODevice &device, const BlockHandler &onBlock)
         } else if (held.empty() && (chunk.size() >= headBytes || atEnd)) {
             decideAndFeed(chunk);
         } else {
+            if (held.empty() && !device.isSequential()) {
+                // A known length: the head is gathered without growing it piece by piece.
+                const qint64 head = qint64(chunk.size()) + device.size() - device.pos();
+                held.reserve(std::size_t(std::clamp<qint64>(head, 0, qint64(headBytes))));
+            }
             held.append(chunk);
             if (held.size() >= headBytes) {
                 decideAndFeed(held);

@@ -427,19 +427,19 @@ QString PartsListReader::decode(QByteArrayView bytes)
     return CodePage::decode(bytes);
 }
 
-PartsListReader::Result PartsListReader::read(QByteArrayView bytes, qsizetype recordLimit)
-{
-    return read(bytes.toByteArray(), recordLimit);
-}
+namespace {
 
-PartsListReader::Result PartsListReader::read(QByteArray &&bytes, qsizetype recordLimit)
+// `owned`, when given, holds the bytes and is let go of once they are decoded.
+PartsListReader::Result readBytes(QByteArrayView bytes, QByteArray *owned, qsizetype recordLimit)
 {
-    if (!bytes.startsWith(QByteArrayView(utf8Mark, 3))) {
-        if (std::optional<Result> result = parseEitherWay(QByteArrayView(bytes), recordLimit)) {
+    using Result = PartsListReader::Result;
+    const bool utf8 = bytes.startsWith(QByteArrayView(utf8Mark, 3));
+    if (!utf8) {
+        if (std::optional<Result> result = parseEitherWay(bytes, recordLimit)) {
             return *std::move(result);
         }
     }
-    QString text = decode(bytes);
+    QString text = PartsListReader::decode(bytes);
     // Bytes the code page has no character for came out as U+FFFD; only a
     // UTF-8 list can hold that character itself.
     const QChar replacement(QChar::ReplacementCharacter);
@@ -447,17 +447,30 @@ PartsListReader::Result PartsListReader::read(QByteArray &&bytes, qsizetype reco
     qsizetype replaced = 0;
     qsizetype replacedLine = 0;
     if (first >= 0) {
-        const bool utf8 = bytes.startsWith(QByteArrayView(utf8Mark, 3));
         replaced = text.count(replacement) - (utf8 ? bytes.count("\xEF\xBF\xBD") : 0);
         replacedLine = replaced > 0 ? lineAt(QStringView(text), first) : 0;
     }
-    // The bytes are not needed any more: a large list is held once as bytes,
-    // once as text and once as cells, never all three at a time.
-    bytes = QByteArray();
-    Result result = parse(text, recordLimit);
+    // A large list is held once as bytes, once as text and once as cells,
+    // never all three at a time.
+    if (owned) {
+        *owned = QByteArray();
+    }
+    Result result = PartsListReader::parse(text, recordLimit);
     result.replacedCharacters = replaced;
     result.firstReplacedLine = replacedLine;
     return result;
+}
+
+} // namespace
+
+PartsListReader::Result PartsListReader::read(QByteArrayView bytes, qsizetype recordLimit)
+{
+    return readBytes(bytes, nullptr, recordLimit);
+}
+
+PartsListReader::Result PartsListReader::read(QByteArray &&bytes, qsizetype recordLimit)
+{
+    return readBytes(bytes, &bytes, recordLimit);
 }
 
 PartsListReader::Result PartsListReader::parse(QStringView text, qsizetype recordLimit)

@@ -101,22 +101,30 @@ void TestDrawingFile::recordFields_data()
 {
     QTest::addColumn<QByteArray>("record");
     QTest::addColumn<QByteArrayList>("fields"); // X, Y, text, height
+    QTest::addColumn<int>("chunk");             // bytes read at a time
 
-    QTest::newRow("older") << textRecord(Layout::Older, "25", "12.5", {"a", "b"}, 3)
-                           << QByteArrayList{"25", "12.5", "a b", "5"};
-    QTest::newRow("newer") << textRecord(Layout::Newer, "-1", "2", {"a"}, 0)
-                           << QByteArrayList{"-1", "2", "a", "5"};
-    // Fixed lines carry no height.
-    QTest::newRow("neither") << textBlock("7", "8", "t") << QByteArrayList{"7", "8", "t", ""};
+    // Small chunks split the records anywhere, a quoted item and LF ends too.
+    for (const int chunk : {int(DrawingScanner::defaultChunkSize), 16, 37}) {
+        QTest::addRow("older, chunk %d", chunk)
+            << textRecord(Layout::Older, "25", "12.5", {"a", "b"}, 3)
+            << QByteArrayList{"25", "12.5", "a b", "5"} << chunk;
+        QTest::addRow("newer after a quoted item, LF, chunk %d", chunk)
+            << "\"TEX,\n|~\"\n" + textRecord(Layout::Newer, "-1", "2", {"a"}, 0, false, "\n")
+            << QByteArrayList{"-1", "2", "a", "5"} << chunk;
+        // Fixed lines carry no height.
+        QTest::addRow("neither, chunk %d", chunk)
+            << textBlock("7", "8", "t") << QByteArrayList{"7", "8", "t", ""} << chunk;
+    }
 }
 
 void TestDrawingFile::recordFields()
 {
     QFETCH(QByteArray, record);
     QFETCH(QByteArrayList, fields);
+    QFETCH(int, chunk);
     QBuffer buffer(&record);
     buffer.open(QIODevice::ReadOnly);
-    DrawingScanner scanner;
+    DrawingScanner scanner{std::size_t(chunk)};
     QList<QByteArrayList> seen;
     DrawingFile().scan(buffer, scanner, [&](const DrawingScanner::Block &block) {
         QByteArrayList list;
