@@ -342,6 +342,7 @@ std::optional<PartsListReader::Result> parseWith(View text, QuoteStyle style, qs
     reserveCells(result.cells, text, recordLimit);
     FieldStream<View> fields(text, style);
     std::array<SharedTexts<View>, FieldsPerRecord> shared;
+    constexpr qsizetype sharingFrom = 64; // records
     while (fields.position() < contentEnd) {
         if (recordLimit >= 0 && result.recordCount() >= recordLimit) {
             result.recordLimitReached = true;
@@ -362,7 +363,9 @@ std::optional<PartsListReader::Result> parseWith(View text, QuoteStyle style, qs
                 complete = false;
                 break;
             }
-            Field field = fields.next(&shared[taken]);
+            // Sharing only pays off in a long list; a short one saves its lookups.
+            Field field =
+                fields.next(result.recordCount() > sharingFrom ? &shared[taken] : nullptr);
             record[taken++] = std::move(field.text);
             previous = field.endedBy;
             if (field.unclosedQuote) {
