@@ -16,17 +16,17 @@ namespace {
 // whole file.
 template <typename View> bool isBlank(View text, qsizetype at)
 {
-    return text[at] == ' ' || text[at] == '\t';
+    return text.data()[at] == ' ' || text.data()[at] == '\t';
 }
 
 template <typename View> bool isLineEnd(View text, qsizetype at)
 {
-    return text[at] == '\r' || text[at] == '\n';
+    return text.data()[at] == '\r' || text.data()[at] == '\n';
 }
 
 template <typename View> bool isSeparator(View text, qsizetype at)
 {
-    return text[at] == ',' || isLineEnd(text, at);
+    return text.data()[at] == ',' || isLineEnd(text, at);
 }
 
 enum class Separator { Comma, LineEnd, EndOfText };
@@ -135,7 +135,7 @@ public:
         m_shared = shared;
         skipBlanks();
         Field field;
-        if (m_position < m_text.size() && m_text[m_position] == '"') {
+        if (m_position < m_text.size() && unit(m_position) == '"') {
             readQuoted(field);
         } else {
             readPlain(field);
@@ -181,14 +181,14 @@ private:
                 return;
             }
             const qsizetype after = found + 1;
-            if (m_style == QuoteStyle::Doubled && after < m_text.size() && m_text[after] == '"') {
+            if (m_style == QuoteStyle::Doubled && after < m_text.size() && unit(after) == '"') {
                 appendText(field, segment, after);
                 m_position = after + 1;
                 segment = m_position;
             } else {
                 // Of a run of quotes only the last can close the field.
                 qsizetype last = found;
-                while (last + 1 < m_text.size() && m_text[last + 1] == '"') {
+                while (last + 1 < m_text.size() && unit(last + 1) == '"') {
                     ++last;
                 }
                 if (closes(last)) {
@@ -240,15 +240,17 @@ private:
         if (m_position >= m_text.size()) {
             return Separator::EndOfText;
         }
-        const auto c = m_text[m_position++];
+        const auto c = unit(m_position++);
         if (c == ',') {
             return Separator::Comma;
         }
-        if (c == '\r' && m_position < m_text.size() && m_text[m_position] == '\n') {
+        if (c == '\r' && m_position < m_text.size() && unit(m_position) == '\n') {
             ++m_position;
         }
         return Separator::LineEnd;
     }
+
+    auto unit(qsizetype at) const { return m_text.data()[at]; }
 
     View m_text;
     QuoteStyle m_style;
@@ -293,7 +295,8 @@ template <typename View> qsizetype lineAt(View text, qsizetype position)
 {
     qsizetype line = 1;
     for (qsizetype i = 0; i < position && i < text.size(); ++i) {
-        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
+        if (text.data()[i] == '\n' ||
+            (text.data()[i] == '\r' && (i + 1 >= text.size() || text.data()[i + 1] != '\n'))) {
             ++line;
         }
     }

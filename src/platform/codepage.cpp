@@ -214,8 +214,10 @@ const Tables &tables()
 // bytes for it); asked once a character and thread.
 std::optional<QByteArray> icuBytesOf(QStringView character)
 {
-    thread_local QHash<QString, std::optional<QByteArray>> known;
-    const QString key = character.toString();
+    thread_local QHash<char32_t, std::optional<QByteArray>> known;
+    const char32_t key = character.size() == 2
+                             ? QChar::surrogateToUcs4(character[0], character[1])
+                             : char32_t(character[0].unicode());
     const auto found = known.constFind(key);
     if (found != known.constEnd()) {
         return *found;
