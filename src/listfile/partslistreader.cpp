@@ -322,9 +322,14 @@ qsizetype lineFeeds(QByteArrayView bytes)
 // Room for a record a line, so that a large list's cells are placed once,
 // in large pages where the system offers them. Wrapped records only leave
 // room unused, and memory never touched costs nothing; a list with fewer
-// line feeds than records grows as a list does.
+// line feeds than records grows as a list does, and so does a short list,
+// for which none of this pays.
 template <typename View> void reserveCells(QList<QString> &cells, View text, qsizetype recordLimit)
 {
+    constexpr qsizetype worthIt = 1024 * 1024; // units of text
+    if (text.size() < worthIt) {
+        return;
+    }
     qsizetype records = lineFeeds(text) + 1;
     if (recordLimit >= 0) {
         records = std::min(records, recordLimit + 1);
