@@ -3,6 +3,8 @@
 #include "platform/codepage.h"
 #include "platform/largepages.h"
 
+#include <QHashFunctions>
+
 #include <array>
 #include <cstring>
 #include <unordered_map>
@@ -78,9 +80,14 @@ private:
     static constexpr std::size_t maxTexts = 4096;
     static constexpr qsizetype probe = 1024;
 
+    // Seeded per process, so that no file can be made of texts that all
+    // fall into one bucket.
     struct Hash
     {
-        std::size_t operator()(View text) const noexcept { return qHash(text); }
+        std::size_t operator()(View text) const noexcept
+        {
+            return qHash(text, QHashSeed::globalSeed());
+        }
     };
     std::unordered_map<View, QString, Hash> m_known;
     qsizetype m_hits = 0;
