@@ -196,11 +196,6 @@ QString PartsListWriter::describe(const QList<UnencodableRow> &rows, int limit)
     return lines.join(u'\n');
 }
 
-QByteArray PartsListWriter::encodeUtf8(const QList<QStringList> &rows)
-{
-    return recordsText(rows.size(), cellsOf(rows)).toUtf8();
-}
-
 QByteArray PartsListWriter::encodeUtf8(const QList<QString> &cells, qsizetype firstRow)
 {
     return recordsText(rowsFrom(cells, firstRow), cellsOf(cells, firstRow)).toUtf8();

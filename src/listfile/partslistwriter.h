@@ -32,7 +32,6 @@ public:
     static Encoded encode(const QList<QString> &cells, qsizetype firstRow);
     static QList<UnencodableRow> unencodableRows(const QList<QStringList> &rows);
     // The same records in UTF-8, for scripts that want every character kept.
-    static QByteArray encodeUtf8(const QList<QStringList> &rows);
     static QByteArray encodeUtf8(const QList<QString> &cells, qsizetype firstRow);
 
     // "3 行目（①…）" lines for a message, at most `limit` of them.
