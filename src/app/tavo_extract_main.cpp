@@ -297,7 +297,7 @@ bool checkTargets(const Options &options, const Arguments &arguments)
     return true;
 }
 
-bool writeStandardOutput(const QByteArray &bytes)
+bool writeStandardOutput(const PartsListFile::Produce &produce)
 {
 #ifdef Q_OS_WIN
     // Keep CR LF as written: a text-mode console would add a CR to each.
@@ -305,11 +305,20 @@ bool writeStandardOutput(const QByteArray &bytes)
 #endif
     // Small outputs sit in the stdio buffer until the flush, and a file
     // system may tell a failure only at the close: each step is checked.
+    int error = 0;
+    bool ok = true;
+    produce([&ok, &error](QByteArrayView chunk) {
+        errno = 0;
+        ok = ok && std::fwrite(chunk.data(), 1, std::size_t(chunk.size()), stdout) ==
+                       std::size_t(chunk.size());
+        error = ok ? 0 : errno;
+        return ok;
+    });
     errno = 0;
-    bool ok = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout) ==
-              std::size_t(bytes.size());
-    ok = ok && std::fflush(stdout) == 0;
-    int error = errno;
+    if (ok && std::fflush(stdout) != 0) {
+        ok = false;
+        error = errno;
+    }
     if (std::fclose(stdout) != 0 && ok) {
         ok = false;
         error = errno;
@@ -321,17 +330,31 @@ bool writeStandardOutput(const QByteArray &bytes)
     return ok;
 }
 
-bool writeOutput(const QString &path, const QString &shown, const QByteArray &bytes)
+bool writeOutput(const QString &path, const QString &shown, const PartsListFile::Produce &produce)
 {
     if (path.isEmpty()) {
-        return writeStandardOutput(bytes);
+        return writeStandardOutput(produce);
     }
-    const QString reason = PartsListFile::write(path, bytes);
+    const QString reason = PartsListFile::write(path, produce);
     if (!reason.isEmpty()) {
         printError(QStringLiteral("%1 に書き込めません。%2").arg(shown, reason));
         return false;
     }
     return true;
+}
+
+bool writeOutput(const QString &path, const QString &shown, const QByteArray &bytes)
+{
+    return writeOutput(path, shown, [&bytes](const PartsListFile::Put &put) { return put(bytes); });
+}
+
+// The process ends right after a run: the system takes a large table's
+// hundreds of thousands of strings back at once, where freeing them one by
+// one took a tenth of the run. Still reachable, so no leak checker minds.
+void keepUntilExit(QList<QString> &&cells)
+{
+    static QList<QString> *const kept = new QList<QString>;
+    kept->swap(cells);
 }
 
 bool writePdf(const QList<QString> &cells, const QString &path)
@@ -447,38 +470,64 @@ int run(const Options &options, const Arguments &arguments)
         printError(
             QStringLiteral("%1: %2").arg(arguments.shown(path), TitleExtractor::noTextNotice()));
     }
-    QByteArray bytes;
-    bool encodedWhole = true;
-    if (options.utf8) {
-        bytes = PartsListWriter::encodeUtf8(batch.cells, 0);
-    } else {
-        const PartsListWriter::Encoded encoded = PartsListWriter::encode(batch.cells, 0);
-        bytes = encoded.bytes;
-        encodedWhole = encoded.unencodable.isEmpty();
+    if (!options.utf8) {
         for (const QString &path : batch.drawingsWithUnencodable) {
             printError(QStringLiteral("%1: シフトJISにない文字を \"?\" にしました")
                            .arg(arguments.shown(path)));
         }
-        if (batch.drawingsWithUnencodable.isEmpty() && !encodedWhole) {
-            printError(QStringLiteral("シフトJISにない文字を \"?\" にしました:\n") +
-                       PartsListWriter::describe(encoded.unencodable));
-        }
     }
-
     // The user's own list is only replaced by a table that holds all of it.
-    if (options.hasList && !options.output.isEmpty() &&
-        FileKind::sameFile(options.output, options.list) && (!listWhole || !encodedWhole)) {
+    const bool overwritesList = options.hasList && !options.output.isEmpty() &&
+                                FileKind::sameFile(options.output, options.list);
+    const auto refuseOverwrite = [&] {
         printError(QStringLiteral("%1: 部品表の一部が失われるので上書きしません。")
                        .arg(arguments.shown(options.output)));
         return Failure;
+    };
+    if (overwritesList && !listWhole) {
+        return refuseOverwrite();
     }
-    if (!writeOutput(options.output, arguments.shown(options.output), bytes)) {
+    // A slice of rows at a time: a large table never has all its bytes in
+    // memory at once.
+    constexpr qsizetype slice = 4096;
+    QList<PartsListWriter::UnencodableRow> unencodable;
+    const auto produce = [&](const PartsListFile::Put &put) {
+        for (qsizetype first = 0; first < batch.rowCount(); first += slice) {
+            if (options.utf8) {
+                if (!put(PartsListWriter::encodeUtf8(batch.cells, first, slice))) {
+                    return false;
+                }
+                continue;
+            }
+            const PartsListWriter::Encoded encoded =
+                PartsListWriter::encode(batch.cells, first, slice);
+            for (PartsListWriter::UnencodableRow row : encoded.unencodable) {
+                row.row += first;
+                unencodable.append(row);
+            }
+            if (!put(encoded.bytes)) {
+                return false;
+            }
+        }
+        return !overwritesList || unencodable.isEmpty();
+    };
+    const bool written = writeOutput(options.output, arguments.shown(options.output), produce);
+    const bool encodedWhole = unencodable.isEmpty();
+    if (batch.drawingsWithUnencodable.isEmpty() && !encodedWhole) {
+        printError(QStringLiteral("シフトJISにない文字を \"?\" にしました:\n") +
+                   PartsListWriter::describe(unencodable));
+    }
+    if (!written) {
         return Failure;
+    }
+    if (overwritesList && !encodedWhole) {
+        return refuseOverwrite();
     }
     if (!options.pdf.isEmpty() && !writePdf(batch.cells, options.pdf)) {
         return Failure;
     }
     allRead = allRead && listWhole && encodedWhole && batch.problems.isEmpty();
+    keepUntilExit(std::move(batch.cells));
     return allRead ? Success : Failure;
 }
 

@@ -33,9 +33,28 @@ QString tooLarge(qint64 size)
         .arg(byteCount(size), limit);
 }
 
+// Writes into an open file what `produce` puts; the reason of the first
+// failed write, if any.
+QString putAll(QFileDevice &file, const PartsListFile::Produce &produce, bool &keep)
+{
+    QString reason;
+    keep = produce([&file, &reason](QByteArrayView chunk) {
+        if (!reason.isEmpty()) {
+            return false;
+        }
+        errno = 0;
+        if (file.write(chunk.data(), chunk.size()) != chunk.size()) {
+            reason = FileError::reason(file, errno, FileError::Access::Write);
+            return false;
+        }
+        return true;
+    });
+    return reason;
+}
+
 // Character devices and FIFOs (/dev/null, a pipe a script reads) are written
 // straight into; replacing them with a regular file would break them.
-QString writeInPlace(const QString &path, const QByteArray &bytes)
+QString writeInPlace(const QString &path, const PartsListFile::Produce &produce)
 {
     QFile file(path);
     errno = 0;
@@ -43,10 +62,9 @@ QString writeInPlace(const QString &path, const QByteArray &bytes)
         return QStringLiteral("開けません。%1。")
             .arg(FileError::reason(file, errno, FileError::Access::Write));
     }
-    errno = 0;
-    if (file.write(bytes) != bytes.size()) {
-        return QStringLiteral("書き込めません。%1。")
-            .arg(FileError::reason(file, errno, FileError::Access::Write));
+    bool keep = true;
+    if (const QString reason = putAll(file, produce, keep); !reason.isEmpty()) {
+        return QStringLiteral("書き込めません。%1。").arg(reason);
     }
     errno = 0;
     file.close();
@@ -135,13 +153,18 @@ PartsListFile::ReadResult PartsListFile::read(const QString &path)
 
 QString PartsListFile::write(const QString &path, const QByteArray &bytes)
 {
+    return write(path, [&bytes](const Put &put) { return put(bytes); });
+}
+
+QString PartsListFile::write(const QString &path, const Produce &produce)
+{
     const QFileInfo info(path);
     if (info.isDir()) {
         return QStringLiteral("同じ名前のフォルダーがあります。");
     }
     if (info.exists() && !info.isFile()) {
         if (isStreamTarget(path)) {
-            return writeInPlace(path, bytes);
+            return writeInPlace(path, produce);
         }
         return QStringLiteral("通常のファイルではないので置き換えません。");
     }
@@ -158,11 +181,14 @@ QString PartsListFile::write(const QString &path, const QByteArray &bytes)
         return QStringLiteral("ファイルを作れません。%1。")
             .arg(FileError::reason(file, errno, FileError::Access::Write));
     }
-    errno = 0;
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = FileError::reason(file, errno, FileError::Access::Write);
+    bool keep = true;
+    if (const QString reason = putAll(file, produce, keep); !reason.isEmpty()) {
         file.cancelWriting();
         return QStringLiteral("書き込めません。%1。").arg(reason);
+    }
+    if (!keep) {
+        file.cancelWriting();
+        return QString();
     }
     errno = 0;
     if (!file.commit()) {

@@ -4,10 +4,12 @@
 #include "partslistwriter.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // Parts-list files on disk. Reading takes the whole file first, so a caller
@@ -45,5 +47,12 @@ public:
     // A character device or FIFO is written into as it is; other files that
     // are not regular files are refused.
     static QString write(const QString &path, const QByteArray &bytes);
+    // Writes the file chunk by chunk, so that a large table never needs all
+    // its bytes at once: `produce` hands each chunk to `put`, stops when
+    // `put` returns false, and returns whether the file is to be kept; when
+    // not, the file stays as it was (a device or pipe has had the bytes).
+    using Put = std::function<bool(QByteArrayView chunk)>;
+    using Produce = std::function<bool(const Put &put)>;
+    static QString write(const QString &path, const Produce &produce);
     static bool isStreamTarget(const QString &path);
 };

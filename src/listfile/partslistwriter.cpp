@@ -67,9 +67,11 @@ auto cellsOf(const QList<QString> &cells, qsizetype firstRow)
     };
 }
 
-qsizetype rowsFrom(const QList<QString> &cells, qsizetype firstRow)
+// Rows from `firstRow` on, at most `rowCount` of them when that is not -1.
+qsizetype rowsFrom(const QList<QString> &cells, qsizetype firstRow, qsizetype rowCount)
 {
-    return std::max<qsizetype>(0, cells.size() / fieldsPerRecord - firstRow);
+    const qsizetype rest = std::max<qsizetype>(0, cells.size() / fieldsPerRecord - firstRow);
+    return rowCount < 0 ? rest : std::min(rest, rowCount);
 }
 
 QString characterAt(QStringView text, qsizetype position)
@@ -172,9 +174,10 @@ PartsListWriter::Encoded PartsListWriter::encode(const QList<QStringList> &rows)
     return encodeRecords(rows.size(), cellsOf(rows));
 }
 
-PartsListWriter::Encoded PartsListWriter::encode(const QList<QString> &cells, qsizetype firstRow)
+PartsListWriter::Encoded PartsListWriter::encode(const QList<QString> &cells, qsizetype firstRow,
+                                                 qsizetype rowCount)
 {
-    return encodeRecords(rowsFrom(cells, firstRow), cellsOf(cells, firstRow));
+    return encodeRecords(rowsFrom(cells, firstRow, rowCount), cellsOf(cells, firstRow));
 }
 
 QList<PartsListWriter::UnencodableRow>
@@ -196,7 +199,8 @@ QString PartsListWriter::describe(const QList<UnencodableRow> &rows, int limit)
     return lines.join(u'\n');
 }
 
-QByteArray PartsListWriter::encodeUtf8(const QList<QString> &cells, qsizetype firstRow)
+QByteArray PartsListWriter::encodeUtf8(const QList<QString> &cells, qsizetype firstRow,
+                                       qsizetype rowCount)
 {
-    return recordsText(rowsFrom(cells, firstRow), cellsOf(cells, firstRow)).toUtf8();
+    return recordsText(rowsFrom(cells, firstRow, rowCount), cellsOf(cells, firstRow)).toUtf8();
 }

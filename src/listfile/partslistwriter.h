@@ -28,11 +28,13 @@ public:
     // Cells past the sixth are ignored; missing cells are written empty.
     static Encoded encode(const QList<QStringList> &rows);
     // The same of a table kept six cells a row, from row `firstRow` on
-    // (reported rows count from there).
-    static Encoded encode(const QList<QString> &cells, qsizetype firstRow);
+    // (reported rows count from there); only `rowCount` rows when given, to
+    // write a large table a slice at a time.
+    static Encoded encode(const QList<QString> &cells, qsizetype firstRow, qsizetype rowCount = -1);
     static QList<UnencodableRow> unencodableRows(const QList<QStringList> &rows);
     // The same records in UTF-8, for scripts that want every character kept.
-    static QByteArray encodeUtf8(const QList<QString> &cells, qsizetype firstRow);
+    static QByteArray encodeUtf8(const QList<QString> &cells, qsizetype firstRow,
+                                 qsizetype rowCount = -1);
 
     // "3 行目（①…）" lines for a message, at most `limit` of them.
     static QString describe(const QList<UnencodableRow> &rows, int limit = 10);
