@@ -10,4 +10,11 @@ namespace LargePages {
 
 void advise(void *data, qsizetype size);
 
+// Readies the heap for about `bytes` of small blocks to come (a large list's
+// hundreds of thousands of strings), in large pages where the system offers
+// them, and keeps freed blocks for reuse rather than handing them back. For
+// a program that fills its table once and ends: the heap does not shrink
+// afterwards. Does nothing where the C library cannot be asked.
+void reserveHeap(qsizetype bytes);
+
 } // namespace LargePages

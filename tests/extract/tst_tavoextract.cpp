@@ -168,6 +168,21 @@ void TestTavoExtract::keptListsAndPdf()
     QVERIFY(updated.endsWith("\"Z-9\",\"\x83\x73\x83\x93\",\"\",\"\",\"1\",\"\"\r\n"));
     QCOMPARE(updated.count("\r\n"), 3);
     QVERIFY(contents(dir.filePath("list.pdf")).startsWith("%PDF"));
+    // A list of many saved slices, large enough for the batch to prepare its
+    // heap, comes back byte for byte as well.
+    QByteArray large;
+    for (int row = 0; row < 20000; ++row) {
+        large += "\"A-" + QByteArray::number(row) +
+                 "\",\"\x83\x75\x83\x89\x83\x50\x83\x62\x83\x67\",\"SS400\",\"\xB6\xB3\xC4\","
+                 "\"2\",\"\x87\x40 \"\"3/4\"\"\"\r\n";
+    }
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(large);
+    file.close();
+    QVERIFY(large.size() > 1024 * 1024);
+    QCOMPARE(run({"--list", list, "-o", dir.filePath("large.txt")}), 0);
+    QCOMPARE(standardError, QByteArray());
+    QCOMPARE(contents(dir.filePath("large.txt")), large);
     // A list that cannot be read: nothing is written.
     QCOMPARE(run({"--list", dir.filePath("missing.txt"), "-o", dir.filePath("out.txt")}), 1);
     QVERIFY(!QFile::exists(dir.filePath("out.txt")));
@@ -193,6 +208,8 @@ void TestTavoExtract::nothingLostSilently_data()
         << "short list" << append << 1 << "上書きしません" << true;
     QTest::newRow("list with unreadable bytes is not written over")
         << "garbled list" << append << 1 << "上書きしません" << true;
+    QTest::newRow("list in UTF-8 with a character code page 932 lacks is not written over")
+        << "utf-8 list" << append << 1 << "上書きしません" << true;
     QTest::newRow("short list still goes to another file")
         << "short list" << QStringList{"--list", "$LIST", "-o", "$DIR/out.txt"} << 1
         << "6 項目のうち" << true;
@@ -236,6 +253,9 @@ void TestTavoExtract::nothingLostSilently()
         kept += "\"Z-10\",\"\",\"\"\r\n";
     } else if (setup == "garbled list") {
         kept += "\"Z-10\",\"\x80\",\"\",\"\",\"\",\"\"\r\n";
+    } else if (setup == "utf-8 list") {
+        kept = "\xEF\xBB\xBF" + kept +
+               QStringLiteral("\"Z-10\",\"€\",\"\",\"\",\"\",\"\"\r\n").toUtf8();
     }
     QFile file(list);
     QVERIFY(file.open(QIODevice::WriteOnly));

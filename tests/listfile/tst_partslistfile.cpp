@@ -112,6 +112,17 @@ void TestPartsListFile::writeReplacesTheWholeFile()
     QCOMPARE(contents(path), oldList);
     QCOMPARE(PartsListFile::write(path, QByteArray()), QString());
     QCOMPARE(QFileInfo(path).size(), 0);
+    // Chunks make one file; a writer that declines at the end changes nothing.
+    const auto chunks = [](bool keep) {
+        return [keep](const PartsListFile::Put &put) {
+            return put(oldList.first(10)) && put(oldList.sliced(10)) && keep;
+        };
+    };
+    QCOMPARE(PartsListFile::write(path, chunks(true)), QString());
+    QCOMPARE(contents(path), oldList);
+    QVERIFY(writeFile(path, "kept"));
+    QCOMPARE(PartsListFile::write(path, chunks(false)), QString());
+    QCOMPARE(contents(path), QByteArray("kept"));
     // No temporary file is left beside it.
     QCOMPARE(QDir(directory.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"list.txt"});
 }

@@ -103,6 +103,23 @@ void TestPartsListWriter::unencodable()
     QVERIFY(encoded.bytes.startsWith(firstRecord));
     QCOMPARE(encoded.bytes.count("\r\n"), rows.size());
     QCOMPARE(PartsListWriter::unencodableRows(rows).size(), badRows.size());
+    // Written a row at a time, as a large table is saved: the same bytes,
+    // each slice's rows counted from its first.
+    QList<QString> cells;
+    for (const QStringList &row : rows) {
+        cells.append(row);
+    }
+    QByteArray sliced;
+    foundRows.clear();
+    for (qsizetype row = 0; row < rows.size(); ++row) {
+        const PartsListWriter::Encoded slice = PartsListWriter::encode(cells, row, 1);
+        sliced += slice.bytes;
+        for (const PartsListWriter::UnencodableRow &bad : slice.unencodable) {
+            foundRows.append(row + bad.row);
+        }
+    }
+    QCOMPARE(sliced, encoded.bytes);
+    QCOMPARE(foundRows, badRows);
 }
 
 void TestPartsListWriter::oneBadCharacterInAHugeTable()
