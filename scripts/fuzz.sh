@@ -51,7 +51,7 @@ for target in build-fuzz/fuzz/fuzz_*; do
     while [ "$worker" -le "$workers" ]; do
         log=build-fuzz/"$name.$worker.log"
         echo "worker $worker:"
-        grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|SUMMARY|#[0-9]+ +DONE)' "$log" | sed 's/^/  /' || true
+        grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|SUMMARY|#[0-9]+[[:space:]]+DONE)' "$log" | sed 's/^/  /' || true
         units=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
         total=$((total + ${units:-0}))
         worker=$((worker + 1))
