@@ -61,22 +61,22 @@ void checkStrictWeakOrder(const QList<SortRule::Key> &keys)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     // Values are separated by newlines; at most 24 per input. The bytes from
-    // the newline that would start a 25th value are not even decoded.
+    // the newline that would start a 25th value are not even decoded. Each
+    // value is decoded into its own string, as a cell would be.
     const char *text = reinterpret_cast<const char *>(data);
-    std::size_t length = 0;
-    for (qsizetype count = 1; count <= maxValues && length < size; ++count) {
-        const void *newline = std::memchr(text + length, '\n', size - length);
-        if (newline == nullptr) {
-            length = size;
+    QStringList values;
+    values.reserve(maxValues);
+    for (std::size_t start = 0;;) {
+        const void *newline =
+            start < size ? std::memchr(text + start, '\n', size - start) : nullptr;
+        const std::size_t end =
+            newline ? std::size_t(static_cast<const char *>(newline) - text) : size;
+        values.append(QString::fromUtf8(text + start, qsizetype(end - start)));
+        if (!newline || values.size() == maxValues) {
             break;
         }
-        length = std::size_t(static_cast<const char *>(newline) - text);
-        if (count == maxValues) {
-            break;
-        }
-        ++length;
+        start = end + 1;
     }
-    const QStringList values = QString::fromUtf8(text, qsizetype(length)).split(QLatin1Char('\n'));
     static const SortRule rule;
     QList<SortRule::Key> keys;
     keys.reserve(values.size());

@@ -197,6 +197,7 @@ QList<qsizetype> SortRule::order(qsizetype count, TextGetter textAt, const void 
     std::vector<char> tails; // plain keys' bytes beyond their heads
     std::vector<char> key;
     std::vector<QCollatorSortKey> collationKeys;
+    collationKeys.reserve(std::size_t(count));
     // Names and materials repeat down a column: a text that needs a
     // collation key gets it once, and its copies share it. A column whose
     // texts rarely repeat stops looking after a thousand.
