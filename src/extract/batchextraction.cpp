@@ -36,9 +36,10 @@ void BatchExtraction::addDrawings(const QStringList &paths)
             problems.append({path, result.error});
         }
         if (result.noTextRecords) {
-            drawingsWithoutText.append(path);
+            drawingsWithoutText.append(path); // told as such, not as a drawing without 図番
+        } else {
+            tally.add(result.source, path);
         }
-        tally.add(result.source, result.noTextRecords ? QString() : path);
         bool unencodable = false;
         for (const QString &field : result.fields) {
             unencodable = unencodable || !CodePage::canEncode(field);

@@ -112,7 +112,7 @@ void DropController::dropFiles(const QStringList &paths)
                                             "行を追加していません。"));
         addSection(notices,
                    QStringLiteral("次の %1 個のファイルは行を追加しましたが、確かめてください。"));
-        if (!tally.onlySet1()) {
+        if (!tally.allFittedASet()) {
             // Said once, and only when some drawings fitted no set.
             const QString how = QStringLiteral("図面の読み方: ") + tally.summary();
             if (tally.withoutDrawingNumber.isEmpty()) {
@@ -178,8 +178,9 @@ void DropController::dropFiles(const QStringList &paths)
             notices.append(
                 QStringLiteral("%1（%2）")
                     .arg(QDir::toNativeSeparators(path), TitleExtractor::noTextNotice()));
+        } else {
+            tally.add(result.source, QDir::toNativeSeparators(path));
         }
-        tally.add(result.source, result.noTextRecords ? QString() : QDir::toNativeSeparators(path));
         const qsizetype row = table.Rows();
         table.setRows(row + 1);
         for (int column = 0; column < table.Cols(); ++column) {

@@ -3,7 +3,7 @@
 void ReadingTally::add(TitleExtractor::Source source, const QString &path)
 {
     ++m_counts[std::size_t(source)];
-    if (source == TitleExtractor::Source::NoDrawingNumber && !path.isEmpty()) {
+    if (source == TitleExtractor::Source::NoDrawingNumber) {
         withoutDrawingNumber.append(path);
     }
 }
@@ -40,4 +40,10 @@ QString ReadingTally::summary() const
         }
     }
     return parts.join(QStringLiteral("、"));
+}
+
+bool ReadingTally::allFittedASet() const
+{
+    return m_counts[std::size_t(TitleExtractor::Source::Labels)] == 0 &&
+           m_counts[std::size_t(TitleExtractor::Source::NoDrawingNumber)] == 0;
 }

@@ -12,7 +12,6 @@
 class ReadingTally
 {
 public:
-    // `path` empty: counted, but not named (a drawing told about otherwise).
     void add(TitleExtractor::Source source, const QString &path);
 
     bool isEmpty() const;
@@ -20,6 +19,8 @@ public:
     QString summary() const;
     // Whether to say more than the count: not when set 1 read everything.
     bool onlySet1() const;
+    // Whether every drawing was read by a set (no labels, none without 図番).
+    bool allFittedASet() const;
 
     QStringList withoutDrawingNumber;
 

@@ -1,4 +1,5 @@
 #include "platform/codepage.h"
+#include "titleblockbuilder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -24,6 +25,8 @@ private Q_SLOTS:
     void keptListsAndPdf();
     void nothingLostSilently_data();
     void nothingLostSilently();
+    void severalLayouts_data();
+    void severalLayouts();
 
 private:
     static QString examplePositions()
@@ -79,6 +82,11 @@ void TestTavoExtract::run_data()
         << QStringList{"--xy", "360,22..5,300,32.5,250,32.5,250,22.5,395,32.5,300,12.5",
                        drawings[0]}
         << 2 << QByteArray() << "図番 の Y）が数値ではありません: 「22..5」";
+    QTest::newRow("--xy at most three times")
+        << QStringList{"--xy",     examplePositions(), "--xy", examplePositions(),
+                       "--xy",     examplePositions(), "--xy", examplePositions(),
+                       drawings[0]}
+        << 2 << QByteArray() << "3 回";
     QTest::newRow("unknown option in Japanese")
         << QStringList{"--frobnicate", drawings[0]} << 2 << QByteArray() << "知らないオプション";
     QTest::newRow("unreadable list is no usage error")

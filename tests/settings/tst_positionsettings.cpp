@@ -21,6 +21,7 @@ private Q_SLOTS:
     void unwritableStoreReportsFailure();
     void garbageStoreLoadsAndSaves_data();
     void garbageStoreLoadsAndSaves();
+    void setsAndLabelWordsKeepTheirPlaces();
 };
 
 void TestPositionSettings::roundTrip_data()
