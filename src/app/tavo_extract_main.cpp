@@ -1,5 +1,6 @@
 // tavo-extract: the title extraction without a window, for scripts.
 #include "extract/batchextraction.h"
+#include "extract/capturewindows.h"
 #include "extract/drawingtexts.h"
 #include "extract/titleextractor.h"
 #include "listfile/partslistfile.h"
@@ -522,8 +523,13 @@ int run(const Options &options, const Arguments &arguments)
         printError(
             QStringLiteral("%1: %2").arg(arguments.shown(path), TitleExtractor::noTextNotice()));
     }
-    // Not a failure: the row is there, with set 1's fields.
-    for (const QString &path : batch.tally.withoutDrawingNumber) {
+    // Not a failure: the row is there, with set 1's fields. Without any set
+    // configured every drawing would be named, which tells nothing.
+    bool anySet = false;
+    for (const auto &set : sources.sets) {
+        anySet = anySet || CaptureWindows::inUse(set);
+    }
+    for (const QString &path : anySet ? batch.tally.withoutDrawingNumber : QStringList()) {
         printError(QStringLiteral("%1: 位置の設定でも項目名でも図番が見つかりません")
                        .arg(arguments.shown(path)));
     }
