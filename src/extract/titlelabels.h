@@ -47,8 +47,8 @@ public:
     {
     public:
         // A sheet with more labels than this is not read by its labels: the
-        // cost grows with labels times texts.
-        static constexpr qsizetype maxLabels = 1000;
+        // cost grows with labels times texts, and a title block has a few dozen.
+        static constexpr qsizetype maxLabels = 200;
 
         // False once there are too many labels.
         bool addLabel(int kind, const Anchor &at);

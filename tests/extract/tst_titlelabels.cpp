@@ -121,9 +121,8 @@ void TestTitleLabels::placements_data()
         << sheet(300, 10, block(values, all(Placement::Below))).drawing << values;
     // Row by row: a value low in a corner cell would share a line with a
     // label beside it in the same row.
-    const std::array<Placement, 6> mixed = {Placement::Corner, Placement::Corner,
-                                            Placement::Beside, Placement::Beside,
-                                            Placement::Below,  Placement::Below};
+    const std::array<Placement, 6> mixed = {Placement::Corner, Placement::Corner, Placement::Beside,
+                                            Placement::Beside, Placement::Below,  Placement::Below};
     QTest::newRow("the three mixed, other spellings")
         << sheet(600, 40, block(values, mixed, 1)).drawing << values;
 
@@ -171,6 +170,12 @@ void TestTitleLabels::setChoice_data()
     QTest::newRow("no set: by labels") << fourth.drawing << true << Source::Labels << values;
     QTest::newRow("no set, labels off: set 1 as always")
         << fourth.drawing << false << Source::NoDrawingNumber << Fields{};
+    QByteArray crowded;
+    for (int i = 0; i <= TitleLabels::Matcher::maxLabels; ++i) {
+        crowded += text(5, i * 10, QStringLiteral("図番"), 3) + text(20, i * 10, "X", 3);
+    }
+    QTest::newRow("more labels than a title block holds: not read by them")
+        << crowded << true << Source::NoDrawingNumber << Fields{};
     QTest::newRow("nothing to find") << TitleBlockBuilder::text(5, 5, QStringLiteral("メモ"), 3)
                                      << true << Source::NoDrawingNumber << Fields{};
 }
