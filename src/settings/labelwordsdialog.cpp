@@ -37,6 +37,7 @@ LabelWordsDialog::LabelWordsDialog(QWidget *parent)
         buttons->addButton(QStringLiteral("初期値に戻す"), QDialogButtonBox::ResetRole);
     connect(defaults, &QPushButton::clicked, this,
             [this] { setValues(TitleLabels::defaultWords(), m_byLabels->isChecked()); });
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
