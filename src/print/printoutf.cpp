@@ -538,7 +538,9 @@ void PrintOutF::print(QPrinter &printer)
                                              "待ちます。")
                                   .arg(destination, reason)
                                   .arg(pages.size() * copies));
-            waiting = QStringLiteral("（停止中のため待機%1）").arg(reason);
+            waiting = queue.reason.isEmpty()
+                          ? QStringLiteral("（停止中のため待機）")
+                          : QStringLiteral("（停止中のため待機: %1）").arg(queue.reason);
         }
     }
     QString note;
