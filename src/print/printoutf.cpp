@@ -110,13 +110,8 @@ PrintOutF::PrintOutF(const TableModel &table, Dialogs &dialogs,
         button->setAutoDefault(false);
     }
     m_status = new QLabel(this);
-    m_status->setGeometry(twipsRect(4380, 0, 4020, 375));
+    m_status->setGeometry(twipsRect(4380, 0, 5700, 375));
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_shortened = new QLabel(this);
-    m_shortened->setGeometry(twipsRect(8460, 0, 1620, 375));
-    QPalette red = m_shortened->palette();
-    red.setColor(QPalette::WindowText, Qt::darkRed);
-    m_shortened->setPalette(red);
     auto *pageCaption = new QLabel(QStringLiteral("ﾍﾟｰｼﾞ"), this);
     pageCaption->setGeometry(twipsRect(10140, 120, 495, 255));
     m_page = new QLabel(this);
@@ -126,6 +121,15 @@ PrintOutF::PrintOutF(const TableModel &table, Dialogs &dialogs,
     m_viewport->setGeometry(twipsRect(120, 360, 11355, 6855));
     m_viewport->setAutoFillBackground(true);
     m_canvas = new QLabel(m_viewport);
+    // Over the page's corner, whatever is scrolled into view: how many
+    // texts of the whole list end in "…".
+    m_shortened = new QLabel(m_viewport);
+    m_shortened->setAutoFillBackground(true);
+    m_shortened->setMargin(3);
+    QPalette note = m_shortened->palette();
+    note.setColor(QPalette::Window, QColor(255, 248, 220));
+    note.setColor(QPalette::WindowText, Qt::darkRed);
+    m_shortened->setPalette(note);
     m_canvas->setGeometry(0, 0, canvasWidth, canvasHeight);
     m_canvas->setAutoFillBackground(true);
     QPalette white = m_canvas->palette();
@@ -191,8 +195,11 @@ void PrintOutF::showPage(int page)
     m_front->setVisible(m_pageNumber > 1);
     drawCanvas();
     const int cut = PageLayout::shortenedCells(m_table, printFont());
+    m_shortened->setText(QStringLiteral("「…」で切れた欄 %1").arg(cut));
+    m_shortened->adjustSize();
+    m_shortened->move(m_viewport->width() - m_shortened->width(), 0);
     m_shortened->setVisible(cut > 0);
-    m_shortened->setText(QStringLiteral("「…」%1 欄").arg(cut));
+    m_shortened->raise();
     m_shortened->setToolTip(
         QStringLiteral("長すぎて 2 行に収まらず「…」で切れた欄が %1 個あります。\n"
                        "Ctrl + ホイール（または Ctrl + / −）で拡大して確かめてください。")
