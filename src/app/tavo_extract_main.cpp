@@ -411,6 +411,11 @@ bool writePdf(const QList<QString> &cells, const QString &path)
         printError(QStringLiteral("%1 に PDF を書き込めません（%2）").arg(path, error));
         return false;
     }
+    if (const int cut = shortenedCells(table); cut > 0) {
+        printError(QStringLiteral("%1: 長すぎて 2 行に収まらない %2 個の欄を「…」で切りました。")
+                       .arg(path)
+                       .arg(cut));
+    }
     return true;
 }
 

@@ -224,6 +224,7 @@ void MainWindow::setCurrentFile(const QString &path)
     const QString name = path.isEmpty() ? QString() : QFileInfo(path).fileName();
     setWindowTitle(name.isEmpty() ? appTitle() + QStringLiteral("[*]")
                                   : name + QStringLiteral("[*] - ") + appTitle());
+    Q_EMIT currentFileChanged(path);
 }
 
 bool MainWindow::maybeSaveChanges()

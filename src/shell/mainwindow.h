@@ -78,6 +78,8 @@ public:
 Q_SIGNALS:
     // The window is closing for good (after any question was answered).
     void closing();
+    // Another list was opened, saved under a name or started anew.
+    void currentFileChanged(const QString &path);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
