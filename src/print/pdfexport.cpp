@@ -2,6 +2,7 @@
 
 #include "pagelayout.h"
 #include "platform/fileerror.h"
+#include "platform/savefile.h"
 #include "sheetprinter.h"
 #include "shell/tablemodel.h"
 
@@ -52,9 +53,5 @@ QString writePartsListPdf(const TableModel &table, const QString &path)
         SheetPrinter::drawPages(writer, painter, table, pages);
         painter.end();
     }
-    errno = 0;
-    if (!file.commit()) {
-        return FileError::reason(file, errno, FileError::Access::Write);
-    }
-    return {};
+    return SaveFile::commit(file);
 }
