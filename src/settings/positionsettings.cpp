@@ -24,6 +24,18 @@ void PositionSettings::LoadPositionSettings()
     }
 }
 
+bool PositionSettings::anyStored() const
+{
+    // No text a user types holds this character, so it can only be the default.
+    const QString absent(QChar(0xFFFF));
+    for (int entry = 0; entry < Count; ++entry) {
+        if (m_store.GetSetting(application, section, keyName(entry), absent) != absent) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool PositionSettings::SavePositionSettings()
 {
     for (int entry = 0; entry < Count; ++entry) {
