@@ -1,13 +1,79 @@
 // The parts-list reader on arbitrary bytes, and the round trip: whatever
 // was read, saved again and read back, gives the same rows (and so, saved,
-// the same bytes).
+// the same bytes). The same rows written as older tools wrote them, alone
+// and row by row between rows of ours, must read back as those rows too.
 #include "listfile/partslistreader.h"
 #include "listfile/partslistwriter.h"
+#include "platform/codepage.h"
 
 #include <QByteArray>
 
 #include <cstdint>
 #include <cstdlib>
+
+namespace {
+
+constexpr int Fields = PartsListReader::FieldsPerRecord;
+
+// A cell the old form can hold: one line, a quote only at its end (an inch
+// mark, or a quote alone).
+QString oldCell(const QString &cell)
+{
+    QString text = cell;
+    text.remove(QLatin1Char('"')).remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
+    return cell.contains(QLatin1Char('"')) ? text + QLatin1Char('"') : text;
+}
+
+// One line; quotes anywhere.
+QString ourCell(const QString &cell)
+{
+    QString text = cell;
+    return text.remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
+}
+
+void checkBothForms(const QList<QString> &read)
+{
+    QList<QString> expected;
+    QByteArray oldOnly;
+    QByteArray mixed;
+    for (qsizetype row = 0; row * Fields < read.size(); ++row) {
+        const bool ours = row % 2 == 1;
+        QByteArray oldRecord;
+        QList<QString> cells;
+        for (int column = 0; column < Fields; ++column) {
+            const QString &cell = read[row * Fields + column];
+            cells.append(ours ? ourCell(cell) : oldCell(cell));
+            const CodePage::Encoded encoded = CodePage::encode(oldCell(cell));
+            if (!encoded.unencodable.isEmpty()) {
+                return;
+            }
+            oldRecord += (column ? ",\"" : "\"") + encoded.bytes + '"';
+        }
+        oldRecord += "\r\n";
+        oldOnly += oldRecord;
+        if (ours) {
+            const PartsListWriter::Encoded encoded = PartsListWriter::encode(cells, 0);
+            if (!encoded.unencodable.isEmpty()) {
+                return;
+            }
+            mixed += encoded.bytes;
+        } else {
+            mixed += oldRecord;
+        }
+        expected += cells;
+    }
+    QList<QString> oldExpected = read;
+    for (QString &cell : oldExpected) {
+        cell = oldCell(cell);
+    }
+    const PartsListReader::Result old = PartsListReader::read(oldOnly);
+    const PartsListReader::Result both = PartsListReader::read(mixed);
+    if (old.cells != oldExpected || old.truncation || both.cells != expected || both.truncation) {
+        std::abort();
+    }
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
@@ -15,9 +81,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     const PartsListReader::Result first = PartsListReader::read(bytes);
-    if (first.cells.size() % PartsListReader::FieldsPerRecord != 0) {
+    if (first.cells.size() % Fields != 0) {
         std::abort();
     }
+    checkBothForms(first.cells);
     const PartsListWriter::Encoded saved = PartsListWriter::encode(first.cells, 0);
     if (!saved.unencodable.isEmpty()) {
         return 0; // "?" replaced some characters: not the same text any more

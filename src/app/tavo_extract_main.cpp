@@ -10,6 +10,7 @@
 #include "platform/filekind.h"
 #include "platform/largepages.h"
 #include "platform/qsettingsstore.h"
+#include "platform/standardstreams.h"
 #include "print/pdfexport.h"
 #include "settings/positionsettings.h"
 #include "settings/positionvalue.h"
@@ -24,11 +25,14 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QLocale>
+#include <QTemporaryDir>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <optional>
 
 #ifdef Q_OS_WIN
@@ -58,8 +62,10 @@ void printError(const QString &text)
 
 // File names as the command line gave them. A name whose bytes are not
 // UTF-8 (Shift_JIS names from a Windows archive) cannot pass through QString
-// and back; such a file is opened once by its bytes and read through its
-// /dev/fd alias, while messages show the name read as Shift_JIS.
+// and back; such a file is reached through a link by a UTF-8 name in a
+// private folder, made at start-up and opened only when the file is read
+// (a thousand names keep no thousand files open), while messages show the
+// name read as Shift_JIS.
 class Arguments
 {
 public:
@@ -75,12 +81,11 @@ public:
                 continue;
             }
             const QString shown = CodePage::decode(raw);
-            const int descriptor = ::open(argv[i], O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-            if (descriptor < 0) {
+            const QString alias = linkTo(argv[i]);
+            if (alias.isEmpty()) {
                 list.append(shown);
                 continue;
             }
-            const QString alias = QStringLiteral("/dev/fd/%1").arg(descriptor);
             m_shown.insert(alias, shown);
             list.append(alias);
         }
@@ -115,6 +120,40 @@ public:
     }
 
 private:
+#ifdef Q_OS_UNIX
+    // A link to the file of this name, or empty when there is no such file
+    // or no link can be made.
+    QString linkTo(const char *name)
+    {
+        struct stat status;
+        if (::lstat(name, &status) != 0) {
+            return QString();
+        }
+        if (!m_links) {
+            m_links = std::make_unique<QTemporaryDir>(QDir::tempPath() +
+                                                      QStringLiteral("/tavo-names-XXXXXX"));
+        }
+        if (!m_links->isValid()) {
+            return QString();
+        }
+        QByteArray target(name);
+        if (!target.startsWith('/')) {
+            // The folder's own bytes: its name may be no UTF-8 either.
+            char folder[PATH_MAX];
+            if (!::getcwd(folder, sizeof folder)) {
+                return QString();
+            }
+            target.prepend(QByteArray(folder) + '/');
+        }
+        const QString alias = m_links->filePath(QString::number(m_shown.size()));
+        if (::symlink(target.constData(), QFile::encodeName(alias).constData()) != 0) {
+            return QString();
+        }
+        return alias;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_links;
+#endif
     QHash<QString, QString> m_shown;
 };
 
@@ -246,16 +285,23 @@ std::optional<std::array<QString, 12>> positionsFromOption(const QString &text)
     return positions;
 }
 
-// The stored positions. False when the store could not be read; a stored
-// value that is no number is told, as it switches its field off.
-bool positionsFromStore(TitleExtractor::Sources &sources)
+// The stored position sets, or the exit code when there are none to use:
+// rows of positions that could not be read would be empty, and written over
+// a list. A stored value that is no number is told, as it switches its field off.
+std::optional<int> positionsFromStore(TitleExtractor::Sources &sources)
 {
     QSettingsStore store;
     PositionSettings settings(store);
     const QString problem = store.readProblem(QStringLiteral("Radoverurid"));
     if (!problem.isEmpty()) {
-        printError(problem + QStringLiteral("表題の位置がないので何も取り込めません。"));
-        return false;
+        printError(problem + QStringLiteral(
+                                 "表題の位置がわからないので何も取り込まず、何も書き出しません。"));
+        return Failure;
+    }
+    if (!settings.anyStored()) {
+        printError(QStringLiteral("表題の位置が保存されていません。Tavo表題 の「設定」で位置を"
+                                  "保存するか、--xy で指定してください。"));
+        return UsageError;
     }
     settings.LoadPositionSettings();
     sources = settings.sources();
@@ -275,7 +321,7 @@ bool positionsFromStore(TitleExtractor::Sources &sources)
             }
         }
     }
-    return true;
+    return std::nullopt;
 }
 
 // A file named twice, once to read and once to write, would be destroyed
@@ -320,8 +366,16 @@ bool checkTargets(const Options &options, const Arguments &arguments)
     return true;
 }
 
+// Set at start-up when the caller closed standard output.
+bool standardOutputClosed = false;
+
 bool writeStandardOutput(const PartsListFile::Produce &produce)
 {
+    if (standardOutputClosed) {
+        printError(QStringLiteral("標準出力が閉じられているので書き出せません。"
+                                  "-o で出力先のファイルを指定してください。"));
+        return false;
+    }
 #ifdef Q_OS_WIN
     // Keep CR LF as written: a text-mode console would add a CR to each.
     _setmode(_fileno(stdout), _O_BINARY);
@@ -360,7 +414,7 @@ bool writeOutput(const QString &path, const QString &shown, const PartsListFile:
     }
     const QString reason = PartsListFile::write(path, produce);
     if (!reason.isEmpty()) {
-        printError(QStringLiteral("%1 に書き込めません。%2").arg(shown, reason));
+        printError(QStringLiteral("%1: %2").arg(shown, reason));
         return false;
     }
     return true;
@@ -382,11 +436,11 @@ constexpr qint64 largeList = 1024 * 1024;
 
 bool manySmallCells(const QString &path)
 {
-    QFile file(path);
-    if (QFileInfo(path).size() < largeList || !file.open(QIODevice::ReadOnly)) {
+    const FileKind::Opened opened = FileKind::openRegular(path);
+    if (!opened.file || opened.file->size() < largeList) {
         return false;
     }
-    QByteArray head = file.read(64 * 1024);
+    QByteArray head = opened.file->read(64 * 1024);
     head.truncate(head.lastIndexOf('\n') + 1);
     QString text;
     return head.count('\n') >= 64 && CodePage::decodeValid(head, text);
@@ -434,6 +488,9 @@ std::optional<QList<QString>> readList(const QString &path, const QString &shown
     }
     if (!list.replaced.isEmpty()) {
         printError(QStringLiteral("%1: %2").arg(shown, list.replaced));
+    }
+    if (!list.oldForm.isEmpty()) {
+        printError(QStringLiteral("%1: %2").arg(shown, list.oldForm));
     }
     whole = list.whole();
     return std::move(list.cells);
@@ -488,7 +545,6 @@ int run(const Options &options, const Arguments &arguments)
         return printTexts(options, arguments);
     }
     TitleExtractor::Sources sources;
-    bool allRead = true;
     if (options.hasXy) {
         for (qsizetype set = 0; set < options.xy.size(); ++set) {
             const std::optional<std::array<QString, 12>> given =
@@ -500,7 +556,9 @@ int run(const Options &options, const Arguments &arguments)
             sources.sets[std::size_t(set)] = *given;
         }
     } else if (!options.drawings.isEmpty()) {
-        allRead = positionsFromStore(sources);
+        if (const std::optional<int> exitCode = positionsFromStore(sources)) {
+            return *exitCode;
+        }
     }
     sources.byLabels = sources.byLabels && !options.noLabels;
 
@@ -555,6 +613,10 @@ int run(const Options &options, const Arguments &arguments)
     if (overwritesList && !listWhole) {
         return refuseOverwrite();
     }
+    if (const QString tooMany = PartsListFile::tooManyRows(batch.rowCount()); !tooMany.isEmpty()) {
+        printError(tooMany + QStringLiteral("何も書き出しません。"));
+        return Failure;
+    }
     // A slice of rows at a time: a large table never has all its bytes in
     // memory at once.
     constexpr qsizetype slice = 4096;
@@ -594,7 +656,7 @@ int run(const Options &options, const Arguments &arguments)
     if (!options.pdf.isEmpty() && !writePdf(batch.cells, options.pdf)) {
         return Failure;
     }
-    allRead = allRead && listWhole && encodedWhole && batch.problems.isEmpty();
+    const bool allRead = listWhole && encodedWhole && batch.problems.isEmpty();
     keepUntilExit(std::move(batch.cells));
     return allRead ? Success : Failure;
 }
@@ -623,6 +685,7 @@ void provideRuntimeFolder()
 
 int main(int argc, char *argv[])
 {
+    standardOutputClosed = StandardStreams::reserveClosed();
     std::unique_ptr<QCoreApplication> app;
     if (Arguments::asksForPdf(argc, argv)) {
         // The PDF needs fonts, hence a GUI application; it never shows a
@@ -643,5 +706,12 @@ int main(int argc, char *argv[])
     if (const std::optional<int> exitCode = parseCommandLine(arguments.list, options)) {
         return *exitCode;
     }
-    return run(options, arguments);
+    try {
+        return run(options, arguments);
+    } catch (const std::bad_alloc &) {
+        // A save in progress was never committed, so its file is as it was.
+        printError(QStringLiteral(
+            "メモリーが足りないので中断しました。書き終えていないファイルは元のままです。"));
+        return Failure;
+    }
 }

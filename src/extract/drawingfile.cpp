@@ -1,36 +1,47 @@
 #include "drawingfile.h"
 
-#include <QDir>
+#include "platform/fileerror.h"
+#include "platform/filekind.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <memory>
-
-#ifdef Q_OS_WIN
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
 const QString brokenStream = QStringLiteral("圧縮された図面が壊れています");
 
-bool startsCompressed(QIODevice &device)
+// Why reading `device` failed, in Japanese: a file's system error, else
+// what the device says.
+QString readFailure(const QIODevice &device, int errorNumber)
+{
+    QString cause = device.errorString();
+    if (const auto *file = qobject_cast<const QFileDevice *>(&device)) {
+        cause = FileError::reason(*file, errorNumber, FileError::Access::Read);
+    }
+    return QStringLiteral("読み込みの途中で失敗しました。%1").arg(cause);
+}
+
+enum class Start { Plain, Compressed, Failed };
+
+Start startOf(QIODevice &device)
 {
     char magic[3];
-    return device.peek(magic, 3) == 3 && magic[0] == '\x1f' && magic[1] == '\x8b' &&
-           magic[2] == '\x08';
+    errno = 0;
+    const qint64 got = device.peek(magic, 3);
+    if (got < 0) {
+        return Start::Failed;
+    }
+    return got == 3 && magic[0] == '\x1f' && magic[1] == '\x8b' && magic[2] == '\x08'
+               ? Start::Compressed
+               : Start::Plain;
 }
 
 // A gzip stream expanded as it is read; concatenated members follow each
@@ -74,6 +85,7 @@ private:
     z_stream m_stream{};
     bool m_ready = false;
     bool m_memberEnded = false;
+    bool m_padded = false;
     Failure m_failure = Failure::None;
     qint64 m_produced = 0;
     QByteArray m_input;
@@ -89,9 +101,10 @@ qint64 InflatingDevice::readData(char *data, qint64 maxSize)
     }
     for (;;) {
         if (m_stream.avail_in == 0) {
+            errno = 0;
             const qint64 got = m_source.read(m_input.data(), m_input.size());
             if (got < 0) {
-                return fail(Failure::Source, QStringLiteral("読み込みの途中で失敗しました"));
+                return fail(Failure::Source, readFailure(m_source, errno));
             }
             if (got == 0) {
                 // The end of the file is fine only right after a whole member.
@@ -101,6 +114,17 @@ qint64 InflatingDevice::readData(char *data, qint64 maxSize)
             m_stream.avail_in = uInt(got);
         }
         if (m_memberEnded) {
+            // Zero bytes after a member pad it to a block (tapes, some
+            // archivers); gzip takes them as the end, and so do we.
+            const char *const input = reinterpret_cast<const char *>(m_stream.next_in);
+            if (m_padded || input[0] == '\0') {
+                m_padded = true;
+                if (std::any_of(input, input + m_stream.avail_in, [](char c) { return c != 0; })) {
+                    return fail(Failure::Broken, brokenStream);
+                }
+                m_stream.avail_in = 0;
+                continue;
+            }
             // More bytes after a member: the next member.
             inflateReset(&m_stream);
             m_memberEnded = false;
@@ -126,73 +150,35 @@ qint64 InflatingDevice::readData(char *data, qint64 maxSize)
     }
 }
 
-// Opens `path` for reading if, once open, it is a regular file. The open
-// never waits: a FIFO opened without O_NONBLOCK would wait for a writer.
+// Opens `path` for reading if, once open, it is a regular file.
 std::unique_ptr<QFile> openRegularFile(const QString &path, QString &error)
 {
-#ifdef Q_OS_WIN
-    const QString native = QDir::toNativeSeparators(path);
-    const int descriptor = _wopen(reinterpret_cast<const wchar_t *>(native.utf16()),
-                                  _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-#else
-    const int descriptor =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-#endif
-    if (descriptor < 0) {
-        const int cause = errno;
-        if (cause == ENOENT) {
-            error = QFileInfo(path).isSymLink() ? QStringLiteral("リンク先のファイルがありません")
-                                                : QStringLiteral("ファイルが見つかりません");
-        } else if (cause == EACCES || cause == EPERM) {
-            error = QStringLiteral("読み取りの権限がありません");
-        } else if (cause == EISDIR) {
-            error = QStringLiteral("フォルダーです（図面ファイルを指定してください）");
-        } else {
-            error = QStringLiteral("開けません（エラー番号 %1）").arg(cause);
-        }
-        return nullptr;
+    FileKind::Opened opened = FileKind::openRegular(path);
+    if (opened.file) {
+        return std::move(opened.file);
     }
-#ifdef Q_OS_WIN
-    struct _stat64 status
-    {
-    };
-    const bool regular =
-        _fstat64(descriptor, &status) == 0 && (status.st_mode & _S_IFMT) == _S_IFREG;
-    const bool directory = (status.st_mode & _S_IFMT) == _S_IFDIR;
-#else
-    struct stat status
-    {
-    };
-    const bool regular = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
-    const bool directory = S_ISDIR(status.st_mode);
-    if (regular) {
-        // Reads of a regular file never wait anyway; restore the usual mode.
-        ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    const QString folder = QStringLiteral("フォルダーです（図面ファイルを指定してください）");
+    switch (opened.error) {
+    case 0:
+        error = opened.kind == FileKind::Directory ? folder
+                                                   : QStringLiteral("通常のファイルではありません");
+        break;
+    case ENOENT:
+        error = QFileInfo(path).isSymLink() ? QStringLiteral("リンク先のファイルがありません")
+                                            : QStringLiteral("ファイルが見つかりません");
+        break;
+    case EACCES:
+    case EPERM:
+        error = QStringLiteral("読み取りの権限がありません");
+        break;
+    case EISDIR:
+        error = folder;
+        break;
+    default:
+        error = QStringLiteral("開けません。%1")
+                    .arg(FileError::reason(opened.error, FileError::Access::Read));
     }
-#endif
-    if (!regular) {
-#ifdef Q_OS_WIN
-        _close(descriptor);
-#else
-        ::close(descriptor);
-#endif
-        error = directory ? QStringLiteral("フォルダーです（図面ファイルを指定してください）")
-                          : QStringLiteral("通常のファイルではありません");
-        return nullptr;
-    }
-    auto file = std::make_unique<QFile>();
-    // Unbuffered: the scanner reads large chunks of its own.
-    if (!file->open(descriptor, QIODevice::ReadOnly | QIODevice::Unbuffered,
-                    QFileDevice::AutoCloseHandle)) {
-#ifdef Q_OS_WIN
-        _close(descriptor);
-#else
-        ::close(descriptor);
-#endif
-        error = QStringLiteral("開けません");
-        return nullptr;
-    }
-    return file;
+    return nullptr;
 }
 
 } // namespace
@@ -212,12 +198,21 @@ DrawingFile::Outcome DrawingFile::scan(QIODevice &device, DrawingScanner &scanne
                                        const DrawingScanner::BlockHandler &onBlock)
 {
     m_error.clear();
-    if (!startsCompressed(device)) {
+    // A read that fails, at the start or halfway, leaves the drawing unread:
+    // the texts before the failure may have later ones that replace them.
+    switch (startOf(device)) {
+    case Start::Failed:
+        m_error = readFailure(device, errno);
+        return Outcome::Unreadable;
+    case Start::Plain:
+        errno = 0;
         if (scanner.scan(device, onBlock)) {
             return Outcome::Read;
         }
-        m_error = QStringLiteral("読み込みの途中で失敗しました");
-        return Outcome::ReadInPart;
+        m_error = readFailure(device, errno);
+        return Outcome::Unreadable;
+    case Start::Compressed:
+        break;
     }
     InflatingDevice expanded(device, m_expansionLimit);
     expanded.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
@@ -225,7 +220,5 @@ DrawingFile::Outcome DrawingFile::scan(QIODevice &device, DrawingScanner &scanne
         return Outcome::Read;
     }
     m_error = expanded.errorString();
-    // A broken stream may have produced garbage before the break; use none of it.
-    return expanded.failure() == InflatingDevice::Failure::Source ? Outcome::ReadInPart
-                                                                  : Outcome::Unreadable;
+    return Outcome::Unreadable;
 }

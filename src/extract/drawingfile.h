@@ -18,8 +18,7 @@ class DrawingFile
 public:
     enum class Outcome {
         Read,       // read to its end
-        ReadInPart, // a read error stopped it; what came before was reported
-        Unreadable, // nothing may be used (not opened, or a broken compressed stream)
+        Unreadable, // nothing may be used: not opened, a read failed, or a broken stream
     };
 
     static constexpr qint64 defaultExpansionLimit = qint64(4) << 30;

@@ -868,8 +868,12 @@ bool DrawingScanner::scan(QIODevice &device, const BlockHandler &onBlock)
         }
         machine.feed(data.data(), data.size());
     };
+    m_stopped = false;
     for (;;) {
         machine.ownViews();
+        if (m_stopped) {
+            return true;
+        }
         qint64 got = device.read(buffer.data(), buffer.size());
         bool atEnd = false;
         // At the start, short reads fill the buffer up to the head, so that

@@ -40,6 +40,9 @@ public:
 
     // Reads `device` to its end; false on a read error (errorString() says why).
     bool scan(QIODevice &device, const BlockHandler &onBlock);
+    // Called from the block handler: the scan ends after the bytes at hand,
+    // as if the file ended there.
+    void stop() { m_stopped = true; }
 
     Encoding encoding() const { return m_encoding; }
     QString decodeText(std::string_view bytes) const;
@@ -57,4 +60,5 @@ private:
     Encoding m_encoding = Encoding::CodePage932;
     QString m_error;
     long long m_textRecords = 0;
+    bool m_stopped = false;
 };

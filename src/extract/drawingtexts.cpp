@@ -29,8 +29,17 @@ template <typename Source> DrawingTexts::Result readTexts(Source &&source)
     DrawingTexts::Result result;
     DrawingScanner scanner;
     DrawingFile drawing;
+    qsizetype textBytes = 0;
+    bool tooMany = false;
     const DrawingFile::Outcome outcome =
         source(drawing, scanner, [&](const DrawingScanner::Block &block) {
+            textBytes += qsizetype(block.textLine.size());
+            if (tooMany || result.texts.size() >= DrawingTexts::maxTexts ||
+                textBytes > DrawingTexts::maxTextBytes) {
+                tooMany = true;
+                scanner.stop();
+                return;
+            }
             const double height = DecimalNumber::leadingValue(block.heightLine);
             result.texts.append({DecimalNumber::leadingValue(block.xLine),
                                  DecimalNumber::leadingValue(block.yLine),
@@ -40,11 +49,14 @@ template <typename Source> DrawingTexts::Result readTexts(Source &&source)
     switch (outcome) {
     case DrawingFile::Outcome::Read:
         result.readable = true;
-        break;
-    case DrawingFile::Outcome::ReadInPart:
-        result.readable = true;
-        result.error =
-            QStringLiteral("読み込みの途中で失敗しました（%1）").arg(drawing.errorString());
+        if (tooMany) {
+            result.error =
+                QStringLiteral("文字が多すぎるので、初めの %1 個までを読みました（読むのは %2 "
+                               "個、合わせて %3 MB まで）")
+                    .arg(result.texts.size())
+                    .arg(DrawingTexts::maxTexts)
+                    .arg(DrawingTexts::maxTextBytes >> 20);
+        }
         break;
     case DrawingFile::Outcome::Unreadable:
         result.texts.clear();

@@ -16,6 +16,10 @@ class DrawingTexts
 public:
     // Used where the drawing does not say how tall its text is.
     static constexpr double defaultHeight = 3.5;
+    // A drawing holds a few thousand texts; these bounds keep a file that
+    // expands to gigabytes of them from taking all memory and minutes.
+    static constexpr qsizetype maxTexts = 200'000;
+    static constexpr qsizetype maxTextBytes = 32 * 1024 * 1024;
 
     struct Text
     {
@@ -28,7 +32,7 @@ public:
     struct Result
     {
         bool readable = false; // false: nothing could be read (see error)
-        QString error;         // why not, or why only in part, in Japanese
+        QString error;         // why not, or why only in part (too many texts), in Japanese
         QList<Text> texts;
     };
 

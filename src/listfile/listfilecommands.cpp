@@ -46,6 +46,13 @@ bool ListFileCommands::save()
     }
     m_lastName = path;
 
+    if (const QString tooMany = PartsListFile::tooManyRows(m_window.table().Rows() - 1);
+        !tooMany.isEmpty()) {
+        m_window.dialogs().warning(
+            &m_window, QStringLiteral("部品表を保存できませんでした。\nファイル: %1\n理由: %2")
+                           .arg(shownPath(path), tooMany));
+        return false;
+    }
     // The data rows, straight from the table's cells (row 0 is the header row).
     const PartsListWriter::Encoded encoded = PartsListWriter::encode(m_window.table().cells(), 1);
     if (!encoded.unencodable.isEmpty()) {
@@ -111,6 +118,10 @@ void ListFileCommands::open()
         m_window.dialogs().warning(
             &m_window, QStringLiteral("部品表ファイルの終わりが欠けています。\nファイル: %1\n%2")
                            .arg(shownPath(path), PartsListReader::describe(*result.truncation)));
+    }
+    if (!result.oldForm.isEmpty()) {
+        m_window.dialogs().message(
+            &m_window, QStringLiteral("ファイル: %1\n%2").arg(shownPath(path), result.oldForm));
     }
     if (!result.replaced.isEmpty()) {
         m_window.dialogs().warning(

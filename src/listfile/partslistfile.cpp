@@ -3,6 +3,7 @@
 #include "platform/fileerror.h"
 #include "platform/filekind.h"
 #include "platform/largepages.h"
+#include "platform/savefile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -33,13 +34,39 @@ QString tooLarge(qint64 size)
         .arg(byteCount(size), limit);
 }
 
+QString openFailure(const QString &path, const FileKind::Opened &opened)
+{
+    switch (opened.error) {
+    case 0:
+        return opened.kind == FileKind::Directory
+                   ? QStringLiteral("フォルダーです。ファイルを選んでください。")
+                   : QStringLiteral("通常のファイルではありません。");
+    case ENOENT:
+        return QFileInfo(path).isSymLink() ? QStringLiteral("リンク先のファイルがありません。")
+                                           : QStringLiteral("ファイルがありません。");
+    case EISDIR:
+        return QStringLiteral("フォルダーです。ファイルを選んでください。");
+    default:
+        return QStringLiteral("ファイルを開けません。%1。")
+            .arg(FileError::reason(opened.error, FileError::Access::Read));
+    }
+}
+
 // Writes into an open file what `produce` puts; the reason of the first
 // failed write, if any.
 QString putAll(QFileDevice &file, const PartsListFile::Produce &produce, bool &keep)
 {
     QString reason;
-    keep = produce([&file, &reason](QByteArrayView chunk) {
+    qint64 written = 0;
+    keep = produce([&file, &reason, &written](QByteArrayView chunk) {
         if (!reason.isEmpty()) {
+            return false;
+        }
+        // What is written must read back.
+        written += chunk.size();
+        if (written > PartsListFile::MaxFileBytes) {
+            reason = QStringLiteral("読み込める大きさ（%1 バイト）を超えます")
+                         .arg(byteCount(PartsListFile::MaxFileBytes));
             return false;
         }
         errno = 0;
@@ -80,37 +107,22 @@ QString writeInPlace(const QString &path, const PartsListFile::Produce &produce)
 PartsListFile::ReadResult PartsListFile::read(const QString &path)
 {
     ReadResult result;
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        result.error = info.isSymLink() ? QStringLiteral("リンク先のファイルがありません。")
-                                        : QStringLiteral("ファイルがありません。");
-        return result;
-    }
     // A device or pipe could block or never end; a parts list is a plain file.
-    if (info.isDir()) {
-        result.error = QStringLiteral("フォルダーです。ファイルを選んでください。");
+    const FileKind::Opened opened = FileKind::openRegular(path);
+    if (!opened.file) {
+        result.error = openFailure(path, opened);
         return result;
     }
-    if (!info.isFile()) {
-        result.error = QStringLiteral("通常のファイルではありません。");
-        return result;
-    }
-    if (info.size() > MaxFileBytes) {
-        result.error = tooLarge(info.size());
-        return result;
-    }
-
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = QStringLiteral("ファイルを開けません。%1。")
-                           .arg(FileError::reason(file, errno, FileError::Access::Read));
+    QFile &file = *opened.file;
+    const qint64 size = file.size();
+    if (size > MaxFileBytes) {
+        result.error = tooLarge(size);
         return result;
     }
     // The size may change while we read; never take more than the limit.
     // Read straight into one buffer of the file's size, one byte more to
     // see whether it grew.
-    QByteArray bytes(info.size() + 1, Qt::Uninitialized);
+    QByteArray bytes(size + 1, Qt::Uninitialized);
     LargePages::advise(bytes.data(), bytes.size());
     qsizetype filled = 0;
     for (;;) {
@@ -146,6 +158,7 @@ PartsListFile::ReadResult PartsListFile::read(const QString &path)
     if (records.replacedCharacters > 0) {
         result.replaced = PartsListReader::describeReplaced(records);
     }
+    result.oldForm = PartsListReader::describeOldForm(records);
     result.cells = std::move(records.cells);
     result.truncation = records.truncation;
     return result;
@@ -190,12 +203,20 @@ QString PartsListFile::write(const QString &path, const Produce &produce)
         file.cancelWriting();
         return QString();
     }
-    errno = 0;
-    if (!file.commit()) {
-        return QStringLiteral("書き込みを終えられません。%1。")
-            .arg(FileError::reason(file, errno, FileError::Access::Write));
+    if (const QString reason = SaveFile::commit(file); !reason.isEmpty()) {
+        return QStringLiteral("書き込めません。%1。").arg(reason);
     }
     return QString();
+}
+
+QString PartsListFile::tooManyRows(qsizetype rows)
+{
+    if (rows <= MaxRecords) {
+        return QString();
+    }
+    return QStringLiteral(
+               "行が多すぎます（%1 行。部品表ファイルに書いて読み直せるのは %2 行まで）。")
+        .arg(byteCount(rows), byteCount(MaxRecords));
 }
 
 bool PartsListFile::isStreamTarget(const QString &path)

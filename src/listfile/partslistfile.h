@@ -33,6 +33,8 @@ public:
         std::optional<PartsListReader::Truncation> truncation;
         // Set when bytes that are no character were read as U+FFFD: what and where.
         QString replaced;
+        // Set when quotes were read as older tools wrote them: how many records.
+        QString oldForm;
 
         // Every record read whole and every character as it stands.
         bool whole() const { return ok() && !truncation && replaced.isEmpty(); }
@@ -55,4 +57,7 @@ public:
     using Produce = std::function<bool(const Put &put)>;
     static QString write(const QString &path, const Produce &produce);
     static bool isStreamTarget(const QString &path);
+    // Why a table of `rows` data rows is not written, or empty: more rows
+    // than a read takes would give a file the program refuses to open.
+    static QString tooManyRows(qsizetype rows);
 };

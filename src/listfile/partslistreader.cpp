@@ -5,8 +5,10 @@
 
 #include <QHashFunctions>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <type_traits>
 #include <unordered_map>
 
 namespace {
@@ -133,6 +135,12 @@ public:
     {}
 
     qsizetype position() const { return m_position; }
+    // Reads on from `position` with quotes read the `style` way.
+    void restart(qsizetype position, QuoteStyle style)
+    {
+        m_position = position;
+        m_style = style;
+    }
     // Bytes that are no character were met: the fields are not to be used.
     bool invalid() const { return m_invalid; }
 
@@ -278,25 +286,6 @@ template <typename View> qsizetype contentEndOf(View text)
     return contentEnd;
 }
 
-// Whether the text is a whole number of records read this way; nothing is
-// built, so asking costs a scan and no memory.
-template <typename View> bool wholeRecords(View text, QuoteStyle style)
-{
-    const qsizetype contentEnd = contentEndOf(text);
-    FieldStream<View> fields(text, style, false);
-    int taken = 0;
-    Separator previous = Separator::LineEnd;
-    while (fields.position() < contentEnd || (taken > 0 && previous == Separator::Comma)) {
-        const Field field = fields.next();
-        if (field.unclosedQuote) {
-            return false;
-        }
-        previous = field.endedBy;
-        taken = (taken + 1) % PartsListReader::FieldsPerRecord;
-    }
-    return taken == 0;
-}
-
 // Lines are counted with CR LF, CR and LF each ending one line.
 template <typename View> qsizetype lineAt(View text, qsizetype position)
 {
@@ -345,68 +334,6 @@ template <typename View> void reserveCells(QList<QString> &cells, View text, qsi
     LargePages::advise(cells.data(), cells.capacity() * qsizetype(sizeof(QString)));
 }
 
-// The records read one way; nullopt when bytes that are no character were met.
-template <typename View>
-std::optional<PartsListReader::Result> parseWith(View text, QuoteStyle style, qsizetype recordLimit)
-{
-    using Result = PartsListReader::Result;
-    using Truncation = PartsListReader::Truncation;
-    constexpr int FieldsPerRecord = PartsListReader::FieldsPerRecord;
-    const qsizetype contentEnd = contentEndOf(text);
-    Result result;
-    reserveCells(result.cells, text, recordLimit);
-    FieldStream<View> fields(text, style);
-    std::array<SharedTexts<View>, FieldsPerRecord> shared;
-    constexpr qsizetype sharingFrom = 64; // records
-    while (fields.position() < contentEnd) {
-        if (recordLimit >= 0 && result.recordCount() >= recordLimit) {
-            result.recordLimitReached = true;
-            break;
-        }
-        const qsizetype recordStart = fields.position();
-        // The record's six cells are made empty first and filled in place.
-        const qsizetype firstCell = result.cells.size();
-        result.cells.resize(firstCell + FieldsPerRecord);
-        QString *const record = result.cells.data() + firstCell;
-        int taken = 0;
-        Separator previous = Separator::LineEnd;
-        bool complete = true;
-        bool unclosed = false;
-        while (taken < FieldsPerRecord) {
-            // A comma promises one more field, even an empty one at the end.
-            if (fields.position() >= contentEnd && previous != Separator::Comma) {
-                complete = false;
-                break;
-            }
-            // Sharing only pays off in a long list; a short one saves its lookups.
-            Field field =
-                fields.next(result.recordCount() > sharingFrom ? &shared[taken] : nullptr);
-            record[taken++] = std::move(field.text);
-            previous = field.endedBy;
-            if (field.unclosedQuote) {
-                complete = false;
-                unclosed = true;
-                break;
-            }
-        }
-        if (fields.invalid()) {
-            return std::nullopt;
-        }
-        const int completeFields = taken - (unclosed ? 1 : 0);
-        if (!complete) {
-            Truncation truncation;
-            truncation.record = result.recordCount() - 1;
-            truncation.completeFields = completeFields;
-            truncation.insideQuotes = unclosed;
-            truncation.startLine = lineAt(text, recordStart);
-            truncation.endLine = lineAt(text, unclosed ? text.size() : contentEnd);
-            result.truncation = truncation;
-            break;
-        }
-    }
-    return result;
-}
-
 bool hasQuotePair(QStringView text)
 {
     return text.contains(u"\"\"");
@@ -417,20 +344,218 @@ bool hasQuotePair(QByteArrayView bytes)
     return bytes.contains("\"\"");
 }
 
-// Only the whole file tells which way its quotes were written: the reading
-// that gives whole records wins, ours when both do.
+// How the quotes of the records are read: all one way, or each record the
+// way that ends it at a line end.
+enum class Reading { Doubled, AsWritten, RecordByRecord };
+
+struct RecordEnd
+{
+    int taken = 0;
+    bool complete = true;
+    bool unclosed = false;
+    Separator last = Separator::LineEnd;
+    qsizetype stop = 0; // where the next record begins
+
+    // Both writers end every record at a line end (or the file's end).
+    bool atLineEnd() const { return complete && last != Separator::Comma; }
+};
+
+// Reads one record from `start` into `record` (nullptr: only counts).
+template <typename View>
+RecordEnd readRecord(FieldStream<View> &fields, qsizetype contentEnd, QuoteStyle style,
+                     qsizetype start, QString *record,
+                     std::type_identity_t<SharedTexts<View>> *shared)
+{
+    constexpr int FieldsPerRecord = PartsListReader::FieldsPerRecord;
+    fields.restart(start, style);
+    if (record) {
+        std::fill(record, record + FieldsPerRecord, QString());
+    }
+    RecordEnd end;
+    while (end.taken < FieldsPerRecord) {
+        // A comma promises one more field, even an empty one at the end.
+        if (fields.position() >= contentEnd && end.last != Separator::Comma) {
+            end.complete = false;
+            break;
+        }
+        Field field = fields.next(shared ? &shared[end.taken] : nullptr);
+        if (record) {
+            record[end.taken] = std::move(field.text);
+        }
+        ++end.taken;
+        end.last = field.endedBy;
+        if (field.unclosedQuote) {
+            end.complete = false;
+            end.unclosed = true;
+            break;
+        }
+    }
+    end.stop = fields.position();
+    return end;
+}
+
+// Records read in the two forms cost at most this many times the text's
+// length; past it, the form is chosen for the whole file.
+constexpr qsizetype recordByRecordWork = 4;
+
+// The records read one way; nullopt when bytes that are no character were
+// met, or when reading record by record took too long.
+template <typename View>
+std::optional<PartsListReader::Result> parseWith(View text, Reading reading, qsizetype recordLimit)
+{
+    using Truncation = PartsListReader::Truncation;
+    constexpr int FieldsPerRecord = PartsListReader::FieldsPerRecord;
+    const qsizetype contentEnd = contentEndOf(text);
+    PartsListReader::Result result;
+    reserveCells(result.cells, text, recordLimit);
+    const QuoteStyle style =
+        reading == Reading::AsWritten ? QuoteStyle::AsWritten : QuoteStyle::Doubled;
+    FieldStream<View> fields(text, style);
+    FieldStream<View> probe(text, style, false);
+    std::array<SharedTexts<View>, FieldsPerRecord> shared;
+    constexpr qsizetype sharingFrom = 64; // records
+    qsizetype work = 0;
+    const qsizetype workLimit = recordByRecordWork * text.size() + 1024 * 1024;
+    qsizetype oursWithQuotes = 0;
+    // Whether a record read either way from `start` ends at a line end.
+    const auto nextFits = [&](qsizetype start) {
+        if (start >= contentEnd) {
+            return true;
+        }
+        for (const QuoteStyle probeStyle : {QuoteStyle::Doubled, QuoteStyle::AsWritten}) {
+            const RecordEnd end =
+                readRecord(probe, contentEnd, probeStyle, start, nullptr, nullptr);
+            work += end.stop - start;
+            if (end.atLineEnd()) {
+                return true;
+            }
+        }
+        return false;
+    };
+
+    while (fields.position() < contentEnd) {
+        if (recordLimit >= 0 && result.recordCount() >= recordLimit) {
+            result.recordLimitReached = true;
+            break;
+        }
+        const qsizetype recordStart = fields.position();
+        // The record's six cells are made empty first and filled in place.
+        const qsizetype firstCell = result.cells.size();
+        result.cells.resize(firstCell + FieldsPerRecord);
+        QString *const record = result.cells.data() + firstCell;
+        // Sharing only pays off in a long list; a short one saves its lookups.
+        SharedTexts<View> *const sharing =
+            result.recordCount() > sharingFrom ? shared.data() : nullptr;
+        RecordEnd end = readRecord(fields, contentEnd, style, recordStart, record, sharing);
+        // The two forms differ only where two quotes meet.
+        if (reading == Reading::RecordByRecord &&
+            hasQuotePair(text.sliced(recordStart, end.stop - recordStart))) {
+            const RecordEnd old =
+                readRecord(probe, contentEnd, QuoteStyle::AsWritten, recordStart, nullptr, nullptr);
+            work += end.stop - recordStart + old.stop - recordStart;
+            // Where both end at a line end, the shorter wins when the record
+            // after it fits too: an old record is one line, and a reading
+            // that ran over into the next lines took quotes for doubled.
+            // Where both end at the same line end, ours wins.
+            const bool takeOld = old.atLineEnd() &&
+                                 (!end.atLineEnd() || (old.stop < end.stop && nextFits(old.stop)) ||
+                                  (old.stop > end.stop && !nextFits(end.stop)));
+            if (takeOld) {
+                end = readRecord(fields, contentEnd, QuoteStyle::AsWritten, recordStart, record,
+                                 nullptr);
+                if (result.oldFormRecords++ == 0) {
+                    result.firstOldFormLine = lineAt(text, recordStart);
+                }
+            } else if (old.stop != end.stop) {
+                ++oursWithQuotes; // only ours reads it
+            }
+            fields.restart(end.stop, QuoteStyle::Doubled);
+            if (work > workLimit) {
+                return std::nullopt;
+            }
+        }
+        if (fields.invalid()) {
+            return std::nullopt;
+        }
+        if (!end.complete) {
+            Truncation truncation;
+            truncation.record = result.recordCount() - 1;
+            truncation.completeFields = end.taken - (end.unclosed ? 1 : 0);
+            truncation.insideQuotes = end.unclosed;
+            truncation.startLine = lineAt(text, recordStart);
+            truncation.endLine = lineAt(text, end.unclosed ? text.size() : contentEnd);
+            result.truncation = truncation;
+            break;
+        }
+    }
+    if (reading == Reading::AsWritten) {
+        result.oldFormRecords = result.recordCount();
+        result.firstOldFormLine = 1;
+    }
+    result.mixedForms = result.oldFormRecords > 0 && oursWithQuotes > 0;
+    return result;
+}
+
+// The text read one way: whether it is a whole number of records, whether
+// each of them ends at a line end, and how many there are. Nothing is built,
+// so asking costs a scan and no memory.
+struct Shape
+{
+    bool whole = true;
+    bool endsAtLineEnds = true;
+    qsizetype records = 0;
+};
+
+template <typename View> Shape shapeOf(View text, QuoteStyle style)
+{
+    const qsizetype contentEnd = contentEndOf(text);
+    FieldStream<View> fields(text, style, false);
+    Shape shape;
+    while (fields.position() < contentEnd) {
+        const RecordEnd end =
+            readRecord(fields, contentEnd, style, fields.position(), nullptr, nullptr);
+        if (!end.complete) {
+            return {false, false, shape.records};
+        }
+        shape.endsAtLineEnds = shape.endsAtLineEnds && end.atLineEnd();
+        ++shape.records;
+    }
+    return shape;
+}
+
+// Which way the quotes were written. Our lists double a quote in a cell;
+// older tools wrote it as it stands, so that a cell ending in an inch mark
+// gave 3/4"". Both end every record at a line end: the form in which the
+// whole file does so wins. Where both do, the one that reads more records
+// wins, as the other ran records over several lines by taking quotes for
+// doubled (cells ending in a quote numbering 6, 12, ...); ours where they
+// read as many. Where neither does, the file mixes the forms, and each
+// record is read the way that ends it at a line end, ours where both do.
+// Lists whose records wrap lines are read our way, or the old way when only
+// that gives whole records.
 template <typename View>
 std::optional<PartsListReader::Result> parseEitherWay(View text, qsizetype recordLimit)
 {
-    std::optional<PartsListReader::Result> doubled =
-        parseWith(text, QuoteStyle::Doubled, recordLimit);
-    // The readings differ only where two quotes meet.
-    if (!doubled || !doubled->truncation || !hasQuotePair(text) ||
-        !wholeRecords(text, QuoteStyle::AsWritten)) {
-        return doubled;
+    // The forms differ only where two quotes meet.
+    if (!hasQuotePair(text)) {
+        return parseWith(text, Reading::Doubled, recordLimit);
     }
-    doubled.reset();
-    return parseWith(text, QuoteStyle::AsWritten, recordLimit);
+    const Shape doubled = shapeOf(text, QuoteStyle::Doubled);
+    const Shape asWritten = shapeOf(text, QuoteStyle::AsWritten);
+    if (doubled.endsAtLineEnds) {
+        const bool old = asWritten.endsAtLineEnds && asWritten.records > doubled.records;
+        return parseWith(text, old ? Reading::AsWritten : Reading::Doubled, recordLimit);
+    }
+    std::optional<PartsListReader::Result> mixed =
+        parseWith(text, Reading::RecordByRecord, recordLimit);
+    if (mixed && !mixed->truncation) {
+        return mixed;
+    }
+    mixed.reset();
+    // Whole records no way record by record (or too slow to tell): one form
+    // for the whole file, the old one where only it gives whole records.
+    const bool old = asWritten.whole && !doubled.whole;
+    return parseWith(text, old ? Reading::AsWritten : Reading::Doubled, recordLimit);
 }
 
 constexpr char utf8Mark[] = "\xEF\xBB\xBF";
@@ -526,6 +651,26 @@ QString PartsListReader::describe(const Truncation &truncation)
                    .arg(truncation.endLine);
     }
     return text + QStringLiteral("\n足りない項目は空欄にして読み込みました。");
+}
+
+QString PartsListReader::describeOldForm(const Result &result)
+{
+    if (result.oldFormRecords == 0) {
+        return QString();
+    }
+    const QString form = QStringLiteral(
+        "引用符（\"）を重ねずに書く古い形式として読みました。保存すると今の形式になります。");
+    QString which = QStringLiteral("%1 件のデータのうち %2 件（最初はファイルの %3 行目）を")
+                        .arg(result.recordCount())
+                        .arg(result.oldFormRecords)
+                        .arg(result.firstOldFormLine);
+    if (result.oldFormRecords >= result.recordCount()) {
+        which = QStringLiteral("ファイル全体を");
+    }
+    if (result.mixedForms) {
+        which.prepend(QStringLiteral("今の形式と古い形式が混ざっています。"));
+    }
+    return which + form;
 }
 
 QString PartsListReader::describeReplaced(const Result &result)

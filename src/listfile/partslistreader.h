@@ -41,6 +41,12 @@ public:
         // Bytes that are no character of the file's encoding, each read as U+FFFD.
         qsizetype replacedCharacters = 0;
         qsizetype firstReplacedLine = 0;
+        // Records whose quotes were read as older tools wrote them (a quote
+        // in a cell not doubled), and the line where the first one begins.
+        qsizetype oldFormRecords = 0;
+        qsizetype firstOldFormLine = 0;
+        // Records with quotes were read in both forms.
+        bool mixedForms = false;
 
         qsizetype recordCount() const { return cells.size() / FieldsPerRecord; }
         QList<QStringList> rows() const { return rowsOf(cells); }
@@ -60,6 +66,8 @@ public:
 
     // One or two sentences for the user about a file that ended inside a record.
     static QString describe(const Truncation &truncation);
+    // One sentence about records read in the older form; empty when none were.
+    static QString describeOldForm(const Result &result);
     // One sentence about bytes that could not be read as characters.
     static QString describeReplaced(const Result &result);
 };

@@ -48,6 +48,8 @@ constexpr Known known[] = {
     {EPIPE, u"読み取り元が閉じられました", u"出力先（パイプ）が閉じられました"},
     {EINVAL, u"名前か種類が正しくありません", u"名前か種類が正しくありません"},
     {EEXIST, u"同じ名前のファイルがあります", u"同じ名前のファイルがあります"},
+    {EBADF, u"ファイルが開かれていません（閉じられています）",
+     u"出力先が開かれていません（閉じられています）"},
     {ENOMEM, u"メモリーが足りません", u"メモリーが足りません"},
 };
 
@@ -73,7 +75,9 @@ QString generic(QFileDevice::FileError error, FileError::Access access)
         return access == FileError::Access::Read ? QStringLiteral("ファイルを開けません")
                                                  : QStringLiteral("ファイルを作れません");
     case QFileDevice::ReadError:
-        return QStringLiteral("読み取りの途中で失敗しました");
+        return QStringLiteral("読み取りエラーです");
+    case QFileDevice::WriteError:
+        return QStringLiteral("書き込みエラーです");
     case QFileDevice::RenameError:
         return QStringLiteral("書き終えたファイルを元の名前に置き換えられません");
     case QFileDevice::PermissionsError:
@@ -81,8 +85,8 @@ QString generic(QFileDevice::FileError error, FileError::Access access)
     case QFileDevice::ResourceError:
         return QStringLiteral("ディスクかメモリーが足りません");
     default:
-        return access == FileError::Access::Read ? QStringLiteral("読み取れません")
-                                                 : QStringLiteral("書き込みの途中で失敗しました");
+        return access == FileError::Access::Read ? QStringLiteral("読み取りエラーです")
+                                                 : QStringLiteral("書き込みエラーです");
     }
 }
 
@@ -95,9 +99,8 @@ QString reason(int errorNumber, Access access)
     if (const Known *entry = find(errorNumber)) {
         return text(*entry, access);
     }
-    return access == Access::Read
-               ? QStringLiteral("読み取れません（エラー番号 %1）").arg(errorNumber)
-               : QStringLiteral("書き込めません（エラー番号 %1）").arg(errorNumber);
+    // The caller has said what failed; this says why, as far as it is known.
+    return QStringLiteral("原因のわからないエラーです（エラー番号 %1）").arg(errorNumber);
 }
 
 QString reason(const QFileDevice &file, int errorNumber, Access access)

@@ -3,9 +3,17 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <QDir>
+
 #include <cerrno>
 
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -77,5 +85,62 @@ bool sameFile(const QString &a, const QString &b)
 }
 
 #endif
+
+Opened openRegular(const QString &path)
+{
+    Opened opened;
+#ifdef Q_OS_WIN
+    const QString native = QDir::toNativeSeparators(path);
+    const int descriptor = _wopen(reinterpret_cast<const wchar_t *>(native.utf16()),
+                                  _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+#else
+    const int descriptor =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+#endif
+    if (descriptor < 0) {
+        opened.error = errno;
+        return opened;
+    }
+#ifdef Q_OS_WIN
+    struct _stat64 status
+    {
+    };
+    const bool known = _fstat64(descriptor, &status) == 0;
+    const auto type = status.st_mode & _S_IFMT;
+    opened.kind = !known             ? Other
+                  : type == _S_IFREG ? Regular
+                  : type == _S_IFDIR ? Directory
+                  : type == _S_IFCHR ? Stream
+                                     : Other;
+#else
+    struct stat status
+    {
+    };
+    const bool known = ::fstat(descriptor, &status) == 0;
+    opened.kind = !known                                                ? Other
+                  : S_ISREG(status.st_mode)                             ? Regular
+                  : S_ISDIR(status.st_mode)                             ? Directory
+                  : S_ISCHR(status.st_mode) || S_ISFIFO(status.st_mode) ? Stream
+                                                                        : Other;
+    if (opened.kind == Regular) {
+        // Reads of a regular file never wait anyway; restore the usual mode.
+        ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    }
+#endif
+    auto file = std::make_unique<QFile>();
+    if (opened.kind != Regular ||
+        !file->open(descriptor, QIODevice::ReadOnly | QIODevice::Unbuffered,
+                    QFileDevice::AutoCloseHandle)) {
+        opened.error = opened.kind == Regular ? EIO : 0;
+#ifdef Q_OS_WIN
+        _close(descriptor);
+#else
+        ::close(descriptor);
+#endif
+        return opened;
+    }
+    opened.file = std::move(file);
+    return opened;
+}
 
 } // namespace FileKind

@@ -2,6 +2,7 @@
 
 #include "pagelayout.h"
 #include "platform/fileerror.h"
+#include "platform/savefile.h"
 #include "sheetprinter.h"
 #include "shell/tablemodel.h"
 
@@ -112,9 +113,5 @@ QString writePartsListPdf(const TableModel &table, const QString &path, const QS
         file.cancelWriting();
         return FileError::reason(file, errno, FileError::Access::Write);
     }
-    errno = 0;
-    if (!file.commit()) {
-        return FileError::reason(file, errno, FileError::Access::Write);
-    }
-    return {};
+    return SaveFile::commit(file);
 }

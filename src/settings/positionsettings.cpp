@@ -83,6 +83,21 @@ TitleExtractor::Sources PositionSettings::sources() const
     return {{XYPos, otherSets[0], otherSets[1]}, byLabels, TitleLabels(labelWords)};
 }
 
+bool PositionSettings::anyStored() const
+{
+    // No text a user types holds this character, so it can only be the default.
+    const QString absent(QChar(0xFFFF));
+    for (int index = 0; index < Sets; ++index) {
+        for (int entry = 0; entry < Count; ++entry) {
+            if (m_store.GetSetting(application, setSection(index), keyName(entry), absent) !=
+                absent) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 bool PositionSettings::SavePositionSettings()
 {
     for (int entry = 0; entry < Count; ++entry) {

@@ -7,6 +7,9 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <cstring>
+
 using namespace DrawingBuilder;
 
 class TestDrawingFile : public QObject
@@ -18,6 +21,8 @@ private Q_SLOTS:
     void compressed();
     void recordFields_data();
     void recordFields();
+    void failedReadGivesNothing_data();
+    void failedReadGivesNothing();
 
 private:
     static QByteArray gzip(const QByteArray &bytes)
@@ -64,6 +69,10 @@ void TestDrawingFile::compressed_data()
     // The limit in this test is 1 MiB.
     QTest::newRow("expands past the limit") << gzip(drawing + QByteArray(2 << 20, '\n') + drawing)
                                             << unreadable << QStringList() << "大きすぎ";
+    QTest::newRow("zero padding after the stream")
+        << packed + QByteArray(600, '\0') << read << QStringList{"図番", "A B"} << "";
+    QTest::newRow("garbage after zero padding")
+        << packed + QByteArray(8, '\0') + "x" << unreadable << QStringList() << "壊れて";
     QTest::newRow("plain file starting like gzip")
         << QByteArray("\x1f\x8b\r\n") + textRecord(Layout::Older, "1", "2", {"A"}) << read
         << QStringList{"A"} << "";
@@ -135,6 +144,66 @@ void TestDrawingFile::recordFields()
         seen.append(list);
     });
     QCOMPARE(seen, QList<QByteArrayList>{fields});
+}
+
+namespace {
+
+// A disk that fails once `failAt` bytes were read.
+class FailingDevice : public QIODevice
+{
+public:
+    FailingDevice(const QByteArray &bytes, qint64 failAt) : m_bytes(bytes), m_failAt(failAt) {}
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        const qint64 at = pos();
+        if (at >= m_failAt) {
+            setErrorString(QStringLiteral("装置の読み取りエラー"));
+            return -1;
+        }
+        const qint64 size = std::min({maxSize, m_failAt - at, m_bytes.size() - at});
+        std::memcpy(data, m_bytes.constData() + at, std::size_t(size));
+        return size;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+    qint64 size() const override { return m_bytes.size(); }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_failAt;
+};
+
+} // namespace
+
+void TestDrawingFile::failedReadGivesNothing_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<qint64>("failAt");
+
+    const QByteArray early = textRecord(Layout::Older, "10", "20", {"EARLY"});
+    const QByteArray late = textRecord(Layout::Older, "10", "20", {"LATE"});
+    QByteArray filler(300 * 1024, '\n');
+    QTest::newRow("plain, halfway") << early + filler + late << qint64(early.size() + 1000);
+    QTest::newRow("plain, at once") << early + late << qint64(0);
+    const QByteArray packed = gzip(early + filler + late);
+    QTest::newRow("compressed, at once") << packed << qint64(0);
+    QTest::newRow("compressed, halfway") << packed << qint64(packed.size() - 4);
+}
+
+// Texts before a failed read may be replaced by later ones: none is used.
+void TestDrawingFile::failedReadGivesNothing()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(qint64, failAt);
+    FailingDevice device(file, failAt);
+    QVERIFY(device.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+    DrawingFile drawing;
+    DrawingScanner scanner(4096);
+    const DrawingFile::Outcome outcome = drawing.scan(device, scanner, [](const auto &) {});
+    QCOMPARE(int(outcome), int(DrawingFile::Outcome::Unreadable));
+    QCOMPARE(drawing.errorString(),
+             QStringLiteral("読み込みの途中で失敗しました。装置の読み取りエラー"));
 }
 
 QTEST_GUILESS_MAIN(TestDrawingFile)

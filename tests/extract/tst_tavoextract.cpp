@@ -8,6 +8,8 @@
 #include <QTest>
 
 #ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #ifdef Q_OS_LINUX
 #include <sys/sysmacros.h>
@@ -205,13 +207,14 @@ void TestTavoExtract::nothingLostSilently_data()
     QTest::addColumn<QString>("errorText");
     QTest::addColumn<bool>("listKept"); // the kept list is unchanged afterwards
 
-    const QStringList append = {"--list", "$LIST", "-o", "$LIST", "$DRAWING"};
+    const QStringList appendStored = {"--list", "$LIST", "-o", "$LIST", "$DRAWING"};
+    const QStringList append = QStringList{"--xy", "$XY"} + appendStored;
 
     QTest::newRow("-o naming a drawing being read")
         << "" << QStringList{"--xy", "$XY", "-o", "$DRAWING", "$DRAWING"} << 2 << "図面と同じ"
         << true;
     QTest::newRow("old list with inch marks is appended to")
-        << "old list" << append << 0 << "" << false;
+        << "old list" << append << 0 << "古い形式として読みました" << false;
     QTest::newRow("list ending short is not written over")
         << "short list" << append << 1 << "上書きしません" << true;
     QTest::newRow("list with unreadable bytes is not written over")
@@ -232,10 +235,31 @@ void TestTavoExtract::nothingLostSilently_data()
         << "ディスクがいっぱい" << true;
     QTest::newRow("-o onto a FIFO writes into it")
         << "fifo reader" << QStringList{"--list", "$LIST", "-o", "$DIR/fifo"} << 0 << "" << true;
-    QTest::newRow("settings file that is a FIFO is told, not waited on")
-        << "settings fifo" << QStringList{"$DRAWING"} << 1 << "通常のファイルではない" << true;
+    QTest::newRow("settings file that is a FIFO is told, not waited on, nothing written")
+        << "settings fifo" << appendStored << 1 << "通常のファイルではない" << true;
+    QTest::newRow("settings file that is a folder writes nothing")
+        << "settings folder" << appendStored << 1 << "何も書き出しません" << true;
+    QTest::newRow("no positions stored and no --xy")
+        << "" << appendStored << 2 << "--xy で指定してください" << true;
     QTest::newRow("garbled stored position is named")
         << "settings typo" << QStringList{"$DRAWING"} << 0 << "品名 の X（Key3）" << true;
+    // As under `ulimit -f`: the new list is a few bytes too long, and sits
+    // whole in the save's buffer until its final flush.
+    QTest::newRow("list cut by a file size limit is not replaced")
+        << "size limit 40"
+        << QStringList{"--xy", "$XY", "--list", "$LIST", "-o", "$LIST", "$DRAWING"} << 1
+        << "ファイルが大きすぎて書き込めません" << true;
+    QTest::newRow("PDF cut by a file size limit is not left")
+        << "size limit 4096"
+        << QStringList{"--xy", "$XY", "-o", "$DIR/out.txt", "--pdf", "$DIR/out.pdf", "$DRAWING"}
+        << 1 << "ファイルが大きすぎて書き込めません" << true;
+    QTest::newRow("closed standard output is told")
+        << "stdout closed" << QStringList{} << 1 << "標準出力が閉じられている" << true;
+    QTest::newRow("list through a link loop is named as such")
+        << "link loop" << QStringList{"--list", "$DIR/loop", "-o", "$LIST"} << 1
+        << "シンボリックリンクが循環しています" << true;
+    QTest::newRow("many drawings named in Shift_JIS bytes, few descriptors")
+        << "many shift_jis names" << QStringList{} << 0 << "" << true;
     QTest::newRow("drawing and list named in Shift_JIS bytes")
         << "shift_jis names" << QStringList{} << 0 << "" << true;
 #endif
@@ -291,6 +315,8 @@ void TestTavoExtract::nothingLostSilently()
         }
     } else if (setup == "settings fifo") {
         QCOMPARE(::mkfifo(QFile::encodeName(config + "/Radoverurid.ini").constData(), 0600), 0);
+    } else if (setup == "settings folder") {
+        QVERIFY(QDir().mkpath(config + "/Radoverurid.ini"));
     } else if (setup == "shift_jis names") {
         // 部品表.txt and 図面.mi as a Windows archive leaves them: Shift_JIS bytes.
         const QByteArray listName = QFile::encodeName(dir.path()) + "/\x95\x94\x95\x69.txt";
@@ -304,6 +330,28 @@ void TestTavoExtract::nothingLostSilently()
                 .arg(dir.path() + "/\\225\\224\\225\\151.txt",
                      dir.path() + "/\\220\\175\\226\\312.mi"),
             command, examplePositions()};
+        command = QStringLiteral("/bin/sh");
+    } else if (setup.startsWith("size limit")) {
+        const rlim_t limit = setup.section(' ', 2).toULong();
+        process.setChildProcessModifier([limit] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limited{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &limited);
+        });
+    } else if (setup == "stdout closed") {
+        arguments = QStringList{"-c", "exec \"$0\" --list \"$1\" >&-", command, list};
+        command = QStringLiteral("/bin/sh");
+    } else if (setup == "link loop") {
+        QVERIFY(QFile::link(dir.filePath("loop"), dir.filePath("loop")));
+    } else if (setup == "many shift_jis names") {
+        // 図面1.mi .. 図面300.mi in Shift_JIS bytes, read with 64 descriptors.
+        arguments = QStringList{
+            "-c",
+            "cd \"$1\" && set -- && for i in $(seq 300); do name=$(printf '\\220\\175\\226\\312'"
+            "$i.mi); cp A-2.mi \"$name\" && set -- \"$@\" \"$name\"; done && ulimit -n 64 && "
+            "exec \"$0\" --xy \"$XY\" \"$@\" | grep -c A-2",
+            command, dir.path()};
+        environment.insert(QStringLiteral("XY"), examplePositions());
         command = QStringLiteral("/bin/sh");
     } else if (setup == "settings typo") {
         QFile ini(config + "/Radoverurid.ini");
@@ -337,6 +385,10 @@ void TestTavoExtract::nothingLostSilently()
         QVERIFY(reader.waitForFinished(10000));
         QCOMPARE(reader.readAllStandardOutput(), kept);
         QVERIFY(!QFileInfo(dir.filePath("fifo")).isFile());
+    } else if (setup == "many shift_jis names") {
+        QCOMPARE(process.readAllStandardOutput(), QByteArray("300\n"));
+    } else if (setup == "size limit 4096") {
+        QVERIFY(!QFile::exists(dir.filePath("out.pdf")));
     } else if (setup == "old list") {
         // Written back in today's form, the inch mark kept and doubled.
         QFile in(list);

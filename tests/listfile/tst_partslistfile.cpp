@@ -7,6 +7,8 @@
 #include <QTest>
 
 #ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -79,6 +81,41 @@ struct MountGuard
         }
     }
 };
+
+// Files this process writes may grow to `bytes` only (as under `ulimit -f`);
+// a write past it fails instead of ending the process.
+struct FileSizeLimit
+{
+#ifdef Q_OS_UNIX
+    rlimit before{};
+    void (*handler)(int) = SIG_DFL;
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &before);
+        handler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limited{bytes, before.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, handler);
+    }
+#endif
+};
+
+// Fills the file system of `directory` up to its last byte.
+void fillUp(const QString &directory)
+{
+    QFile filler(directory + "/filler");
+    if (filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) == block.size()) {
+        }
+        while (filler.write("f", 1) == 1) {
+        }
+    }
+}
 
 bool remountReadOnly(const QString &directory)
 {
@@ -181,6 +218,11 @@ void TestPartsListFile::failedSaveKeepsTheOldFile_data()
                                       << "権限がありません";
     QTest::newRow("full file system") << "full"
                                       << "ディスクがいっぱいです";
+    // A small list sits whole in the save's buffer: only its final flush fails.
+    QTest::newRow("full before the last bytes of a small list") << "full at the end"
+                                                                << "ディスクがいっぱいです";
+    QTest::newRow("size limit at the last byte") << "size limit"
+                                                 << "ファイルが大きすぎて書き込めません";
     QTest::newRow("read-only file system") << "read-only file system"
                                            << "読み取り専用";
     QTest::newRow("read-only file") << "read-only file"
@@ -211,7 +253,7 @@ void TestPartsListFile::failedSaveKeepsTheOldFile()
         QVERIFY2(error.contains(reason), qPrintable(error));
         return;
     }
-    if (kind == "full" || kind == "read-only file system") {
+    if (kind == "full" || kind == "full at the end" || kind == "read-only file system") {
         directory = temporary.filePath("mount");
         path = directory + "/list.txt";
         QVERIFY(QDir().mkpath(directory));
@@ -238,12 +280,27 @@ void TestPartsListFile::failedSaveKeepsTheOldFile()
         bytes = QByteArray(1024 * 1024, 'x');
     } else if (kind == "read-only file system") {
         QVERIFY(remountReadOnly(directory));
+    } else if (kind == "full at the end") {
+        bytes = QByteArray(250, 'x');
+        fillUp(directory);
     }
 
-    const QString error = PartsListFile::write(path, bytes);
+    QString error;
+    if (kind == "size limit") {
+#ifdef Q_OS_UNIX
+        bytes = QByteArray(250, 'x');
+        const FileSizeLimit limit(rlim_t(bytes.size() - 1));
+        error = PartsListFile::write(path, bytes);
+#else
+        QSKIP("no file size limit on this system");
+#endif
+    } else {
+        error = PartsListFile::write(path, bytes);
+    }
     QFile::setPermissions(directory, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QVERIFY2(error.contains(reason), qPrintable(error));
     QCOMPARE(contents(path), oldList);
+    QDir(directory).remove("filler");
     QCOMPARE(QDir(directory).entryList(QDir::Files | QDir::Hidden), QStringList{"list.txt"});
 }
 

@@ -1,4 +1,5 @@
 #include "listfile/partslistreader.h"
+#include "listfile/partslistwriter.h"
 #include "platform/codepage.h"
 
 #include <QTest>
@@ -13,6 +14,8 @@ class TestPartsListReader : public QObject
 private Q_SLOTS:
     void records_data();
     void records();
+    void quoteForms_data();
+    void quoteForms();
     void fieldRules_data();
     void fieldRules();
     void truncated_data();
@@ -76,9 +79,9 @@ void TestPartsListReader::records_data()
     // doubled quotes these would swallow the next cells and end short.
     QTest::newRow("old list: inch mark at the end of a cell")
         << QByteArray("\"\xC6\xAF\xCC\xDF\xD9 3/4\"\",\"b\",\"\",\"\",\"2\",\"\"\r\n"
-                      "\"A-2\",\"\",\"\",\"\",\"\",\"6\"\"\"\r\n")
+                      "\"A-2\",\"\",\"\",\"\",\"\",\"6\"\"\r\n")
         << Rows{row(QString::fromUtf8("ﾆｯﾌﾟﾙ 3/4\""), "b", "", "", "2", ""),
-                row("A-2", "", "", "", "", "6\"\"")};
+                row("A-2", "", "", "", "", "6\"")};
     QTest::newRow("old list: quotes around a word and at a cell's end")
         << QByteArray("\"say \"hi\"\",\"\"\",,,,\r\n") << Rows{row("say \"hi\"", "\"")};
     QTest::newRow("blanks and tabs between closing quote and separator")
@@ -100,6 +103,87 @@ void TestPartsListReader::records()
     QVERIFY(!result.truncation);
     QVERIFY(!result.recordLimitReached);
     // The bytes are read without decoding the whole file; the text reads the same.
+    QCOMPARE(PartsListReader::parse(PartsListReader::decode(bytes)).rows(), rows);
+}
+
+namespace {
+
+// Rows as older tools wrote them: quotes in a cell as they stand.
+QByteArray oldForm(const Rows &rows)
+{
+    QByteArray bytes;
+    for (const QStringList &cells : rows) {
+        QByteArrayList fields;
+        for (const QString &cell : cells) {
+            fields.append('"' + CodePage::encode(cell).bytes + '"');
+        }
+        bytes += fields.join(',') + "\r\n";
+    }
+    return bytes;
+}
+
+QByteArray ourForm(const Rows &rows)
+{
+    return PartsListWriter::encode(rows).bytes;
+}
+
+} // namespace
+
+void TestPartsListReader::quoteForms_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<Rows>("rows");
+    QTest::addColumn<int>("oldRecords"); // records read in the old form
+    QTest::addColumn<bool>("mixed");
+
+    // Six or twelve cells ending in a quote: read with doubled quotes, the
+    // old file also gives whole records, each running over several lines.
+    Rows inches;
+    for (int i = 1; i <= 6; ++i) {
+        inches.append(row(QStringLiteral("A-%1").arg(i), QStringLiteral("ﾆｯﾌﾟﾙ 3/4\""), "SS400", "",
+                          "1", ""));
+    }
+    QTest::newRow("six inch marks, one a row") << oldForm(inches) << inches << 6 << false;
+    Rows twelve;
+    for (int i = 1; i <= 6; ++i) {
+        twelve.append(row(QStringLiteral("B-%1").arg(i), "1/2\"", "", "", "2", "髙 3/8\""));
+    }
+    QTest::newRow("twelve inch marks, two a row") << oldForm(twelve) << twelve << 6 << false;
+    const Rows lone = {row("\"", "\"", "\"", "\"", "\"", "\""), row("C-1")};
+    QTest::newRow("six cells of a quote alone") << oldForm(lone) << lone << 1 << false;
+    Rows pairs;
+    for (int i = 1; i <= 3; ++i) {
+        pairs.append(row(QStringLiteral("D-%1").arg(i), "\"", "", "", "", "\""));
+    }
+    QTest::newRow("quote-alone cells in pairs") << oldForm(pairs) << pairs << 3 << false;
+    // Ours: a"b, a lone quote and a"",b (which only ours reads whole); the
+    // old rows: inch marks.
+    const Rows ours = {row("E-1", "a\"b", "\"", "", "", ""), row("E-2", "6\" pipe"),
+                       row("E-3", "a\",b")};
+    QTest::newRow("ours, then old rows")
+        << ourForm(ours) + oldForm(inches) << ours + inches << 6 << true;
+    QTest::newRow("old rows, then ours")
+        << oldForm(inches.mid(0, 2)) + ourForm(ours) << inches.mid(0, 2) + ours << 2 << true;
+    // A remark with a quote right before its line break reads as ours.
+    const Rows remark = {row("F-1", "", "", "", "", "3/4\"\r\n継手"), row("F-2", "\"")};
+    QTest::newRow("ours: quote before a line break in a cell")
+        << ourForm(remark) << remark << 0 << false;
+}
+
+void TestPartsListReader::quoteForms()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(Rows, rows);
+    QFETCH(int, oldRecords);
+    QFETCH(bool, mixed);
+    const PartsListReader::Result result = PartsListReader::read(bytes);
+    QCOMPARE(result.rows(), rows);
+    QVERIFY(!result.truncation);
+    QCOMPARE(result.oldFormRecords, oldRecords);
+    QCOMPARE(result.mixedForms, mixed);
+    const QString told = PartsListReader::describeOldForm(result);
+    QCOMPARE(told.isEmpty(), oldRecords == 0);
+    QCOMPARE(told.contains("混ざって"), mixed);
     QCOMPARE(PartsListReader::parse(PartsListReader::decode(bytes)).rows(), rows);
 }
 
