@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -208,6 +209,19 @@ bool GridEditor::eventFilter(QObject *watched, QEvent *event)
                 GridEdit(input->commitString());
                 return true;
             }
+        }
+        break;
+    case QEvent::MouseButtonPress:
+        // A click moves the current cell: what is being composed goes into
+        // the cell being edited first.
+        if (watched == m_viewport || watched == m_header) {
+            m_delegate->commitComposition();
+        }
+        break;
+    case QEvent::FocusOut:
+        if (watched == grid &&
+            static_cast<QFocusEvent *>(event)->reason() == Qt::ActiveWindowFocusReason) {
+            m_delegate->commitComposition();
         }
         break;
     case QEvent::MouseButtonDblClick:

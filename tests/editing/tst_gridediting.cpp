@@ -3,6 +3,7 @@
 #include "editing/grideditor.h"
 #include "settings/positionsettings.h"
 #include "shell/mainwindow.h"
+#include "shell/tablehistory.h"
 #include "shell/tablemodel.h"
 #include "support/memorystore.h"
 #include "support/scripteddialogs.h"
@@ -29,6 +30,8 @@ private Q_SLOTS:
     void typingOnTheGrid();
     void inputMethodOnTheGrid_data();
     void inputMethodOnTheGrid();
+    void compositionWhenTheCellChanges_data();
+    void compositionWhenTheCellChanges();
     void doubleClickContinuesLongTexts();
     void endingAnEdit_data();
     void endingAnEdit();
@@ -169,6 +172,65 @@ void TestGridEditing::inputMethodOnTheGrid()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QTRY_VERIFY(!fixture.openEditor());
     QCOMPARE(fixture.cell(1, 0), stored);
+}
+
+void TestGridEditing::compositionWhenTheCellChanges_data()
+{
+    QTest::addColumn<bool>("doubleClick"); // else the composition opens the editor
+    QTest::addColumn<QString>("leave");
+    QTest::addColumn<QString>("stored"); // in 材料 of the first row
+    // Both the old text and the reading were once lost.
+    QTest::newRow("composing on the grid, click") << false << "click"
+                                                  << "ぶひn";
+    QTest::newRow("composing on the grid, arrow") << false << "down"
+                                                  << "ぶひn";
+    QTest::newRow("double-click editor, click") << true << "click"
+                                                << "SGPぶひn";
+    QTest::newRow("double-click editor, tab") << true << "tab"
+                                              << "SGPぶひn";
+    // The edit stays open across windows; the composition becomes its text.
+    QTest::newRow("another window") << false << "window"
+                                    << "SGP";
+}
+
+void TestGridEditing::compositionWhenTheCellChanges()
+{
+    QFETCH(bool, doubleClick);
+    QFETCH(QString, leave);
+    QFETCH(QString, stored);
+    Fixture fixture;
+    fixture.window.table().setText(1, 2, "SGP");
+    fixture.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&fixture.window));
+    fixture.grid()->setCurrentIndex(fixture.grid()->model()->index(0, 2));
+    if (doubleClick) {
+        QTest::mouseDClick(fixture.grid()->viewport(), Qt::LeftButton, {}, fixture.centre(0, 2));
+        QVERIFY(fixture.openEditor());
+    }
+    for (const QString preedit : {"ｂ", "ぶ", "ぶひ", "ぶひn"}) {
+        QInputMethodEvent composing(preedit, {});
+        QCoreApplication::sendEvent(QGuiApplication::focusObject(), &composing);
+    }
+    QVERIFY(fixture.openEditor());
+    if (leave == "click") {
+        QTest::mouseClick(fixture.grid()->viewport(), Qt::LeftButton, {}, fixture.centre(2, 1));
+    } else if (leave == "down" || leave == "tab") {
+        QTest::keyClick(QApplication::focusWidget(), leave == "tab" ? Qt::Key_Tab : Qt::Key_Down);
+    } else {
+        QWidget other;
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        other.activateWindow();
+        QTRY_VERIFY(!fixture.window.isActiveWindow());
+        QVERIFY(fixture.openEditor());
+        QCOMPARE(fixture.openEditor()->text(), QString("ぶひn"));
+    }
+    QTRY_VERIFY(leave == "window" || !fixture.openEditor());
+    QCOMPARE(fixture.cell(1, 2), stored);
+    QCOMPARE(fixture.cell(3, 1), QString("品名3")); // nothing lands in the clicked cell
+    if (leave != "window") {
+        QCOMPARE(fixture.window.history().stack().count(), 1);
+    }
 }
 
 void TestGridEditing::doubleClickContinuesLongTexts()
