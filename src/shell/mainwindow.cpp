@@ -118,8 +118,14 @@ void MainWindow::buildMenus()
     m_actions.newTable->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     m_actions.open = file->addAction(QStringLiteral("開く &O"));
     m_actions.open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    m_actions.save = file->addAction(QStringLiteral("保存 &S"));
+    m_actions.save = file->addAction(QStringLiteral("上書き保存 &W"));
     m_actions.save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    // The command that always asks for a name keeps the access key it had.
+    m_actions.saveAs = file->addAction(QStringLiteral("名前を付けて保存 &S"));
+    m_actions.saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    file->addSeparator();
+    m_actions.recent = file->addMenu(QStringLiteral("最近使ったファイル &R"));
+    m_actions.recent->setEnabled(false);
     file->addSeparator();
     m_actions.quit = file->addAction(QStringLiteral("終了 &X"));
     m_actions.quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
