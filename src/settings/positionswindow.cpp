@@ -164,7 +164,7 @@ void PositionsWindow::chooseDrawing()
 {
     Dialogs::FileRequest request;
     request.startName = m_lastDrawing;
-    request.filters = {QStringLiteral("図面ファイル (*.mi *.MI)"),
+    request.filters = {QStringLiteral("図面ファイル (*.mi *.MI *.bi *.BI)"),
                        QStringLiteral("すべてのファイル (*)")};
     const QString path = m_dialogs.openFileName(this, request);
     if (!path.isEmpty()) {

@@ -19,6 +19,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <QToolTip>
@@ -59,6 +60,9 @@ MainWindow::MainWindow(Dialogs &dialogs, PositionSettings &positions, QWidget *p
 {
     setCurrentFile(QString());
     connect(m_history, &TableHistory::modifiedChanged, this, &QWidget::setWindowModified);
+    // After an undo or redo the count shows the table as it now is.
+    connect(&m_history->stack(), &QUndoStack::indexChanged, this,
+            [this] { StatubarMessg(m_table->Rows() - 1); });
 
     m_grid->setModel(m_table);
     QFont gridFont;
@@ -138,6 +142,7 @@ void MainWindow::buildMenus()
     m_actions.redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
     edit->addAction(m_actions.undo);
     edit->addAction(m_actions.redo);
+    m_actions.edit = edit;
 
     m_actions.print = bar->addAction(QStringLiteral("印刷 &O"));
     m_actions.readme = bar->addAction(QStringLiteral("Readme"));
@@ -249,11 +254,22 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_grid && event->type() == QEvent::Resize) {
         FitColumnWidths();
     }
-    // The hint about dropping drawings belongs to the empty part of the table only.
+    // The hint about dropping drawings belongs to the empty part of the table
+    // only; over a cell too narrow for its text, the whole text.
     if (watched == m_grid->viewport() && event->type() == QEvent::ToolTip) {
         auto *help = static_cast<QHelpEvent *>(event);
-        if (m_grid->indexAt(help->pos()).isValid()) {
-            QToolTip::hideText();
+        if (const QModelIndex cell = m_grid->indexAt(help->pos()); cell.isValid()) {
+            const QString text = cell.data().toString();
+            // The view's text margins, left and right, are a few pixels each.
+            const int margins =
+                2 * (m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+            if (m_grid->fontMetrics().horizontalAdvance(text) + margins >
+                m_grid->visualRect(cell).width()) {
+                QToolTip::showText(help->globalPos(), text, m_grid->viewport(),
+                                   m_grid->visualRect(cell));
+            } else {
+                QToolTip::hideText();
+            }
         } else {
             QToolTip::showText(help->globalPos(), dropHint(), m_grid->viewport());
         }

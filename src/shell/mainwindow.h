@@ -36,6 +36,7 @@ public:
         QAction *quit = nullptr;     // ﾌｧｲﾙ > 終了
         QAction *undo = nullptr;     // 編集 > 元に戻す
         QAction *redo = nullptr;     // 編集 > やり直し
+        QMenu *edit = nullptr;       // 編集, for the editing commands
         QAction *print = nullptr;    // 印刷 (on the menu bar)
         QAction *readme = nullptr;   // Readme (on the menu bar)
     };
