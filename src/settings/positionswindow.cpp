@@ -119,7 +119,13 @@ void PositionsWindow::reload()
 void PositionsWindow::confirm()
 {
     for (int entry = 0; entry < PositionSettings::Count; ++entry) {
-        m_positions.XYPos[std::size_t(entry)] = m_fields[std::size_t(entry)]->text();
+        QLineEdit *edit = m_fields[std::size_t(entry)];
+        // The old program reads the same key, and only ASCII numbers.
+        const QString stored = storedPosition(edit->text());
+        if (stored != edit->text()) {
+            edit->setText(stored);
+        }
+        m_positions.XYPos[std::size_t(entry)] = stored;
     }
     if (!m_positions.SavePositionSettings()) {
         m_dialogs.warning(this, QStringLiteral("位置の設定を保存できませんでした。\n保存先: %1\n"
