@@ -60,9 +60,6 @@ MainWindow::MainWindow(Dialogs &dialogs, PositionSettings &positions, QWidget *p
 {
     setCurrentFile(QString());
     connect(m_history, &TableHistory::modifiedChanged, this, &QWidget::setWindowModified);
-    // After an undo or redo the count shows the table as it now is.
-    connect(&m_history->stack(), &QUndoStack::indexChanged, this,
-            [this] { StatubarMessg(m_table->Rows() - 1); });
 
     m_grid->setModel(m_table);
     QFont gridFont;
@@ -142,6 +139,10 @@ void MainWindow::buildMenus()
     m_actions.redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
     edit->addAction(m_actions.undo);
     edit->addAction(m_actions.redo);
+    // After an undo or redo the count shows the table as it now is.
+    for (QAction *step : {m_actions.undo, m_actions.redo}) {
+        connect(step, &QAction::triggered, this, [this] { StatubarMessg(m_table->Rows() - 1); });
+    }
     m_actions.edit = edit;
 
     m_actions.print = bar->addAction(QStringLiteral("印刷 &O"));
@@ -194,6 +195,11 @@ void MainWindow::DataSet(const QString &GetData, qsizetype LineNo, int DataNo)
 void MainWindow::StatubarMessg(qint64 intnum)
 {
     m_message->setText(statusText(intnum));
+}
+
+void MainWindow::showReadingSummary(const QString &summary)
+{
+    m_message->setText(m_message->text() + QStringLiteral("（%1）").arg(summary));
 }
 
 QString MainWindow::statusMessage() const

@@ -58,6 +58,8 @@ public:
     // Status panel 1: " <count> 個のﾃﾞｰﾀを取得".
     void StatubarMessg(qint64 intnum);
     QString statusMessage() const;
+    // Adds how the drawings of a drop were read to the status message.
+    void showReadingSummary(const QString &summary);
     void SetupGridColumns();
     void FitColumnWidths();
 
