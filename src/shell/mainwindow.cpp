@@ -297,6 +297,6 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     Q_EMIT closing();
     event->accept();
-    // The settings and preview windows have no owner; the program ends with this window.
+    // The preview window has no owner; the program ends with this window.
     QCoreApplication::quit();
 }
