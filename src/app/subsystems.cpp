@@ -9,6 +9,7 @@
 #include "shell/mainwindow.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 namespace {
 
@@ -17,6 +18,10 @@ const QString application = QStringLiteral("Radoverurid");
 const QString section = QStringLiteral("Window");
 const QString geometryKey = QStringLiteral("Geometry");
 const QString lastFileKey = QStringLiteral("LastFile");
+QString recentKey(int number)
+{
+    return QStringLiteral("Recent%1").arg(number);
+}
 
 } // namespace
 
@@ -31,12 +36,21 @@ Subsystems::Subsystems(MainWindow &window, SettingsStore &store)
         window.restoreGeometry(geometry);
     }
     listFiles->setLastName(store.GetSetting(application, section, lastFileKey, QString()));
+    QStringList recent;
+    for (int number = 1; number <= ListFileCommands::maxRecent; ++number) {
+        recent.append(store.GetSetting(application, section, recentKey(number), QString()));
+    }
+    listFiles->setRecentFiles(recent);
 
     ListFileCommands *files = listFiles;
     QObject::connect(&window, &MainWindow::closing, &window, [&window, &store, files] {
         store.SaveSetting(application, section, geometryKey,
                           QString::fromLatin1(window.saveGeometry().toBase64()));
         store.SaveSetting(application, section, lastFileKey, files->lastName());
+        const QStringList kept = files->recentFiles();
+        for (int number = 1; number <= ListFileCommands::maxRecent; ++number) {
+            store.SaveSetting(application, section, recentKey(number), kept.value(number - 1));
+        }
         // Losing the window's place is no reason to bother the user.
         store.flush();
     });

@@ -4,6 +4,9 @@
 #include "shell/tablemodel.h"
 
 #include <QFocusEvent>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -31,8 +34,32 @@ void CellEditorDelegate::commitOpenEditor()
 void CellEditorDelegate::discardOpenEditor()
 {
     if (QLineEdit *editor = openEditor()) {
+        m_composition.clear();
         Q_EMIT closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
     }
+}
+
+void CellEditorDelegate::commitComposition()
+{
+    QLineEdit *editor = openEditor();
+    if (!editor || m_composition.isEmpty()) {
+        return;
+    }
+    // The input method commits through the object that has the focus (the
+    // view while a composition opened the editor); without one, do it here.
+    QGuiApplication::inputMethod()->commit();
+    if (m_composition.isEmpty()) {
+        return;
+    }
+    QInputMethodEvent commit;
+    commit.setCommitString(m_composition);
+    m_composition.clear();
+    QGuiApplication::inputMethod()->reset();
+    auto *target = qobject_cast<QWidget *>(QGuiApplication::focusObject());
+    if (!target || !(target == editor || target->isAncestorOf(editor))) {
+        target = editor;
+    }
+    QCoreApplication::sendEvent(target, &commit);
 }
 
 QWidget *CellEditorDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
@@ -45,6 +72,7 @@ QWidget *CellEditorDelegate::createEditor(QWidget *parent, const QStyleOptionVie
     // Cells hold texts of any length; the old limit of the line editor would cut them.
     editor->setMaxLength(std::numeric_limits<int>::max());
     m_editor = editor;
+    m_composition.clear();
     return editor;
 }
 
@@ -56,8 +84,17 @@ void CellEditorDelegate::setEditorData(QWidget *editor, const QModelIndex &index
 void CellEditorDelegate::setModelData(QWidget *editor, QAbstractItemModel *,
                                       const QModelIndex &index) const
 {
-    m_history.setText(TableModel::gridRow(index.row()), index.column(),
-                      static_cast<QLineEdit *>(editor)->text());
+    auto *line = static_cast<QLineEdit *>(editor);
+    QString text = line->text();
+    if (!m_composition.isEmpty()) {
+        // The cell changed before the input method committed: keep what the
+        // user sees, and have the input method forget it so it never lands
+        // in the next cell.
+        text.insert(line->cursorPosition(), m_composition);
+        m_composition.clear();
+        QGuiApplication::inputMethod()->reset();
+    }
+    m_history.setText(TableModel::gridRow(index.row()), index.column(), text);
 }
 
 void CellEditorDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
@@ -70,6 +107,7 @@ void CellEditorDelegate::destroyEditor(QWidget *editor, const QModelIndex &index
 {
     if (editor == m_editor.data()) {
         m_editor.clear();
+        m_composition.clear();
     }
     QStyledItemDelegate::destroyEditor(editor, index);
 }
@@ -80,10 +118,16 @@ bool CellEditorDelegate::eventFilter(QObject *object, QEvent *event)
     if (!editor) {
         return QStyledItemDelegate::eventFilter(object, event);
     }
+    if (event->type() == QEvent::InputMethod) {
+        // Seen also when the view hands a composition on to the editor.
+        m_composition = static_cast<QInputMethodEvent *>(event)->preeditString();
+    }
     if (event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        // Another window or application took the focus: the edit stays open.
+        // Another window or application took the focus: the edit stays open
+        // with the composition in its text.
         if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) {
+            commitComposition();
             return false;
         }
     }

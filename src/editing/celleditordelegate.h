@@ -10,7 +10,9 @@ class TableHistory;
 // the grid's font, filled with the cell's text when it opens. What the user
 // typed goes into the table as one step of its history. Enter and Tab store
 // the text, Escape keeps the cell as it was; the edit stays open when the
-// user switches to another window or application.
+// user switches to another window or application. A composition of the input
+// method still open when the edit ends is stored as if it had been committed,
+// as input methods on Windows do when the current cell changes.
 class CellEditorDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -24,6 +26,10 @@ public:
     void commitOpenEditor();
     // Closes the open editor and keeps the cell as it was.
     void discardOpenEditor();
+    // Has the input method commit a composition open in the editor, so that
+    // what the user sees in the cell is its text.
+    void commitComposition();
+    bool composing() const { return !m_composition.isEmpty(); }
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                           const QModelIndex &index) const override;
@@ -40,4 +46,6 @@ protected:
 private:
     TableHistory &m_history;
     mutable QPointer<QLineEdit> m_editor;
+    // The input method's text not yet committed to the editor.
+    mutable QString m_composition;
 };

@@ -6,9 +6,13 @@
 #include "shell/mainwindow.h"
 #include "shell/tablehistory.h"
 #include "shell/tablemodel.h"
+#include "shell/tabseparated.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -42,7 +46,26 @@ GridEditor::GridEditor(MainWindow &window)
     grid->setContextMenuPolicy(Qt::DefaultContextMenu);
     window.setCommitOpenEdit([this] { m_delegate->commitOpenEditor(); });
 
+    // In the window, not the grid: an open editor keeps these keys for its own text.
+    const auto addEditCommand = [&](const QString &text, QKeySequence::StandardKey keys,
+                                    void (GridEditor::*command)()) {
+        QAction *action = window.menuActions().edit->addAction(text);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, command);
+        return action;
+    };
+    window.menuActions().edit->addSeparator();
+    QAction *cut =
+        addEditCommand(QStringLiteral("切り取り &T"), QKeySequence::Cut, &GridEditor::cutSelection);
+    QAction *copy =
+        addEditCommand(QStringLiteral("コピー &C"), QKeySequence::Copy, &GridEditor::copySelection);
+    QAction *paste =
+        addEditCommand(QStringLiteral("貼り付け &P"), QKeySequence::Paste, &GridEditor::paste);
+
     m_popup = new QMenu(QStringLiteral("ﾎﾟｯﾌﾟｱｯﾌﾟ"), &window);
+    m_insertRow = m_popup->addAction(QStringLiteral("行の挿入 &I"));
+    connect(m_insertRow, &QAction::triggered, this, &GridEditor::insertRow);
     m_deleteRow = m_popup->addAction(QStringLiteral("１行削除 &D"));
     m_deleteRow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     m_deleteRow->setShortcutContext(Qt::WindowShortcut);
@@ -54,6 +77,10 @@ GridEditor::GridEditor(MainWindow &window)
         QAction *entry = sort->addAction(ColumnLayout::title(column));
         connect(entry, &QAction::triggered, this, [this, column] { MnuSort1(column); });
     }
+    m_popup->addSeparator();
+    m_popup->addAction(cut);
+    m_popup->addAction(copy);
+    m_popup->addAction(paste);
     m_popup->addSeparator();
     m_popup->addAction(window.menuActions().undo);
     m_popup->addAction(window.menuActions().redo);
@@ -110,6 +137,100 @@ void GridEditor::clearSelection()
                            range.left(), range.right());
     }
     history.stack().endMacro();
+}
+
+void GridEditor::copySelection()
+{
+    const QItemSelection selection = m_grid->selectionModel()->selection();
+    QItemSelectionRange block;
+    if (!selection.isEmpty()) {
+        block = selection.first();
+    } else if (m_grid->currentIndex().isValid()) {
+        block = QItemSelectionRange(m_grid->currentIndex());
+    } else {
+        return;
+    }
+    const TableModel &table = m_window.table();
+    QList<QStringList> rows;
+    rows.reserve(block.height());
+    for (int row = block.top(); row <= block.bottom(); ++row) {
+        QStringList cells;
+        for (int col = block.left(); col <= block.right(); ++col) {
+            cells.append(table.text(TableModel::gridRow(row), col));
+        }
+        rows.append(cells);
+    }
+    QGuiApplication::clipboard()->setText(TabSeparated::write(rows));
+}
+
+void GridEditor::cutSelection()
+{
+    copySelection();
+    clearSelection();
+    m_window.StatubarMessg(m_window.table().Rows() - 1);
+}
+
+void GridEditor::paste()
+{
+    const QList<QStringList> rows = TabSeparated::read(QGuiApplication::clipboard()->text());
+    if (rows.isEmpty()) {
+        return;
+    }
+    TableModel &table = m_window.table();
+    const QModelIndex current = m_grid->currentIndex();
+    const qsizetype firstRow = current.isValid() ? TableModel::gridRow(current.row()) : 1;
+    const int firstCol = current.isValid() ? current.column() : 0;
+    qsizetype cutCells = 0;
+    TableHistory &history = m_window.history();
+    history.beginWholeChange();
+    table.setRows(std::max(table.Rows(), firstRow + rows.size()));
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const QStringList &cells = rows[i];
+        for (qsizetype j = 0; j < cells.size(); ++j) {
+            if (firstCol + j >= table.Cols()) {
+                cutCells += cells.size() - j;
+                break;
+            }
+            table.setText(firstRow + i, int(firstCol + j), cells[j]);
+        }
+    }
+    history.finishWholeChange(QStringLiteral("貼り付け"));
+    qsizetype widest = 0;
+    for (const QStringList &cells : rows) {
+        widest = std::max(widest, cells.size());
+    }
+    const int lastCol = int(std::min<qsizetype>(table.Cols() - 1, firstCol + widest - 1));
+    QAbstractItemModel *model = m_grid->model();
+    m_grid->selectionModel()->setCurrentIndex(
+        model->index(TableModel::modelRow(firstRow), firstCol), QItemSelectionModel::NoUpdate);
+    m_grid->selectionModel()->select(
+        QItemSelection(model->index(TableModel::modelRow(firstRow), firstCol),
+                       model->index(TableModel::modelRow(firstRow + rows.size() - 1), lastCol)),
+        QItemSelectionModel::ClearAndSelect);
+    m_window.StatubarMessg(table.Rows() - 1);
+    if (cutCells > 0) {
+        m_window.dialogs().message(&m_window,
+                                   QStringLiteral("貼り付けた文字のうち、備考より右の %1 個のセルは"
+                                                  "表に入らないため省きました。")
+                                       .arg(cutCells));
+    }
+}
+
+void GridEditor::insertRow()
+{
+    m_delegate->commitOpenEditor();
+    TableModel &table = m_window.table();
+    const QModelIndex current = m_grid->currentIndex();
+    const qsizetype row = current.isValid() ? TableModel::gridRow(current.row()) : table.Rows();
+    const int col = current.isValid() ? current.column() : 0;
+    QList<QString> cells = table.cells();
+    cells.insert(table.CellIndex(row, 0), table.Cols(), QString());
+    TableHistory &history = m_window.history();
+    history.beginWholeChange();
+    table.setCells(cells);
+    history.finishWholeChange(QStringLiteral("行の挿入"));
+    m_grid->setCurrentIndex(m_grid->model()->index(TableModel::modelRow(row), col));
+    m_window.StatubarMessg(table.Rows() - 1);
 }
 
 void GridEditor::MnuDelete()
@@ -174,7 +295,16 @@ bool GridEditor::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::ContextMenu:
         if (watched == m_viewport || watched == m_header || watched == grid) {
-            showPopup(static_cast<QContextMenuEvent *>(event)->globalPos());
+            auto *menuEvent = static_cast<QContextMenuEvent *>(event);
+            QPoint at = menuEvent->globalPos();
+            // The Menu key and Shift+F10 open it at the current cell, not at the mouse.
+            if (menuEvent->reason() == QContextMenuEvent::Keyboard) {
+                const QModelIndex current = grid->currentIndex();
+                const QRect cell = current.isValid() ? grid->visualRect(current) : QRect();
+                at = grid->viewport()->mapToGlobal(cell.isValid() ? cell.bottomLeft()
+                                                                  : QPoint(0, 0));
+            }
+            showPopup(at);
             return true;
         }
         break;
@@ -208,6 +338,19 @@ bool GridEditor::eventFilter(QObject *watched, QEvent *event)
                 GridEdit(input->commitString());
                 return true;
             }
+        }
+        break;
+    case QEvent::MouseButtonPress:
+        // A click moves the current cell: what is being composed goes into
+        // the cell being edited first.
+        if (watched == m_viewport || watched == m_header) {
+            m_delegate->commitComposition();
+        }
+        break;
+    case QEvent::FocusOut:
+        if (watched == grid &&
+            static_cast<QFocusEvent *>(event)->reason() == Qt::ActiveWindowFocusReason) {
+            m_delegate->commitComposition();
         }
         break;
     case QEvent::MouseButtonDblClick:

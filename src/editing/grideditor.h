@@ -11,8 +11,9 @@ class QMenu;
 class QTableView;
 class QPoint;
 
-// Editing the table by hand: the in-cell editor, the Delete key, the table's
-// pop-up menu (delete the current row, sort by a column) and File > New.
+// Editing the table by hand: the in-cell editor, the Delete key, copy, cut
+// and paste of blocks, the table's pop-up menu (insert or delete a row, sort
+// by a column) and File > New.
 // Typing a character or composing with an input method on the grid replaces
 // the cell's text; the view keeps the keyboard focus until the input method
 // commits, so that no composition is cut short by a focus change.
@@ -31,12 +32,22 @@ public:
     void GridEdit(const QString &committed);
 
     void clearSelection();
+    // The selected block to the clipboard as tab-separated rows.
+    void copySelection();
+    // Copies the selected block, then empties it (one step).
+    void cutSelection();
+    // Tab-separated text from the clipboard into the table from the current
+    // cell to the right and down, adding rows at the end when needed (one step).
+    void paste();
+    // An empty row above the current row.
+    void insertRow();
     void MnuDelete();
     void MnuSort1(int Index);
     void MnuNew();
 
     QMenu *popupMenu() const { return m_popup; }
     QAction *deleteRowAction() const { return m_deleteRow; }
+    QAction *insertRowAction() const { return m_insertRow; }
     CellEditorDelegate *delegate() const { return m_delegate; }
     // How the pop-up menu is shown; tests replace it so that nothing waits.
     void setPopupRunner(std::function<void(QMenu *, const QPoint &)> runner)
@@ -62,5 +73,6 @@ private:
     CellEditorDelegate *m_delegate = nullptr;
     QMenu *m_popup = nullptr;
     QAction *m_deleteRow = nullptr;
+    QAction *m_insertRow = nullptr;
     std::function<void(QMenu *, const QPoint &)> m_popupRunner;
 };

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 
 namespace {
 
@@ -33,11 +34,22 @@ QString shownPath(const QString &path)
 ListFileCommands::ListFileCommands(MainWindow &window) : QObject(&window), m_window(window)
 {
     connect(window.menuActions().save, &QAction::triggered, this, &ListFileCommands::save);
+    connect(window.menuActions().saveAs, &QAction::triggered, this, &ListFileCommands::saveAs);
     connect(window.menuActions().open, &QAction::triggered, this, &ListFileCommands::open);
     window.setSaveHandler([this] { return save(); });
 }
 
 bool ListFileCommands::save()
+{
+    const QString path = m_window.currentFile();
+    if (path.isEmpty()) {
+        return saveAs();
+    }
+    m_window.commitOpenEdit();
+    return saveTo(path);
+}
+
+bool ListFileCommands::saveAs()
 {
     m_window.commitOpenEdit();
     const QString path = m_window.dialogs().saveFileName(&m_window, fileRequest(m_lastName));
@@ -45,7 +57,11 @@ bool ListFileCommands::save()
         return false;
     }
     m_lastName = path;
+    return saveTo(path);
+}
 
+bool ListFileCommands::saveTo(const QString &path)
+{
     if (const QString tooMany = PartsListFile::tooManyRows(m_window.table().Rows() - 1);
         !tooMany.isEmpty()) {
         m_window.dialogs().warning(
@@ -81,6 +97,7 @@ bool ListFileCommands::save()
     }
     m_window.history().markSaved();
     m_window.setCurrentFile(path);
+    remember(path);
     return true;
 }
 
@@ -94,7 +111,11 @@ void ListFileCommands::open()
         return;
     }
     m_lastName = path;
+    openFile(path);
+}
 
+void ListFileCommands::openFile(const QString &path)
+{
     PartsListFile::ReadResult result = PartsListFile::read(path);
     if (!result.ok()) {
         m_window.dialogs().warning(
@@ -112,6 +133,7 @@ void ListFileCommands::open()
     history.finishWholeChange(QStringLiteral("開く"));
     history.markSaved();
     m_window.setCurrentFile(path);
+    remember(path);
     m_window.FitColumnWidths();
     m_window.StatubarMessg(table.Rows() - 1);
     if (result.truncation) {
@@ -129,4 +151,42 @@ void ListFileCommands::open()
                                       "ファイル: %1\n%2\n保存するとその部分は元に戻りません。")
                            .arg(shownPath(path), result.replaced));
     }
+}
+
+void ListFileCommands::setRecentFiles(const QStringList &paths)
+{
+    m_recent.clear();
+    for (const QString &path : paths) {
+        if (!path.isEmpty() && !m_recent.contains(path) && m_recent.size() < maxRecent) {
+            m_recent.append(path);
+        }
+    }
+    updateRecentMenu();
+}
+
+void ListFileCommands::remember(const QString &path)
+{
+    QStringList paths = m_recent;
+    paths.removeAll(path);
+    paths.prepend(path);
+    setRecentFiles(paths);
+}
+
+void ListFileCommands::updateRecentMenu()
+{
+    QMenu *menu = m_window.menuActions().recent;
+    menu->clear();
+    for (int i = 0; i < m_recent.size(); ++i) {
+        const QString path = m_recent[i];
+        // "&&" keeps an ampersand in a folder name from becoming an access key.
+        QAction *entry = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(
+            shownPath(path).replace(QLatin1Char('&'), QStringLiteral("&&"))));
+        connect(entry, &QAction::triggered, this, [this, path] {
+            if (m_window.maybeSaveChanges()) {
+                m_lastName = path;
+                openFile(path);
+            }
+        });
+    }
+    menu->setEnabled(!m_recent.isEmpty());
 }

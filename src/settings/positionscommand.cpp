@@ -23,8 +23,9 @@ void PositionsCommand::open(int set)
     QPointer<PositionsWindow> &m_window = m_windows[std::size_t(set)];
     if (!m_window) {
         m_window = new PositionsWindow(m_main.positions(), m_main.dialogs(), set);
-        // No owner, so the main window stays usable; it still goes when the program ends.
-        connect(&m_main, &QObject::destroyed, m_window.data(), &QObject::deleteLater);
+        // Owned by the main window, so it stays above it (a click on the table
+        // no longer hides it) while both remain usable.
+        m_window->setParent(&m_main, m_window->windowFlags());
     } else {
         m_window->reload();
     }

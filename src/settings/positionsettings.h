@@ -24,7 +24,7 @@ public:
     explicit PositionSettings(SettingsStore &store);
 
     void LoadPositionSettings();
-    // Whether the store holds any of the twelve entries; when none, every
+    // Whether the store holds any entry of any set; when none, every
     // position reads as the default "0" and nothing near the origin is a title.
     bool anyStored() const;
     // Writes all twelve entries; false when the store could not be written

@@ -128,7 +128,13 @@ void PositionsWindow::reload()
 void PositionsWindow::confirm()
 {
     for (int entry = 0; entry < PositionSettings::Count; ++entry) {
-        m_positions.set(m_set)[std::size_t(entry)] = m_fields[std::size_t(entry)]->text();
+        QLineEdit *edit = m_fields[std::size_t(entry)];
+        // The old program reads the same key, and only ASCII numbers.
+        const QString stored = storedPosition(edit->text());
+        if (stored != edit->text()) {
+            edit->setText(stored);
+        }
+        m_positions.set(m_set)[std::size_t(entry)] = stored;
     }
     if (!m_positions.saveSet(m_set)) {
         m_dialogs.warning(this, QStringLiteral("位置の設定を保存できませんでした。\n保存先: %1\n"
@@ -173,7 +179,7 @@ void PositionsWindow::chooseDrawing()
 {
     Dialogs::FileRequest request;
     request.startName = m_lastDrawing;
-    request.filters = {QStringLiteral("図面ファイル (*.mi *.MI)"),
+    request.filters = {QStringLiteral("図面ファイル (*.mi *.MI *.bi *.BI)"),
                        QStringLiteral("すべてのファイル (*)")};
     const QString path = m_dialogs.openFileName(this, request);
     if (!path.isEmpty()) {

@@ -19,6 +19,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <QToolTip>
@@ -118,8 +119,14 @@ void MainWindow::buildMenus()
     m_actions.newTable->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     m_actions.open = file->addAction(QStringLiteral("開く &O"));
     m_actions.open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    m_actions.save = file->addAction(QStringLiteral("保存 &S"));
+    m_actions.save = file->addAction(QStringLiteral("上書き保存 &W"));
     m_actions.save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    // The command that always asks for a name keeps the access key it had.
+    m_actions.saveAs = file->addAction(QStringLiteral("名前を付けて保存 &S"));
+    m_actions.saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    file->addSeparator();
+    m_actions.recent = file->addMenu(QStringLiteral("最近使ったファイル &R"));
+    m_actions.recent->setEnabled(false);
     file->addSeparator();
     m_actions.quit = file->addAction(QStringLiteral("終了 &X"));
     m_actions.quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -132,6 +139,11 @@ void MainWindow::buildMenus()
     m_actions.redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
     edit->addAction(m_actions.undo);
     edit->addAction(m_actions.redo);
+    // After an undo or redo the count shows the table as it now is.
+    for (QAction *step : {m_actions.undo, m_actions.redo}) {
+        connect(step, &QAction::triggered, this, [this] { StatubarMessg(m_table->Rows() - 1); });
+    }
+    m_actions.edit = edit;
 
     m_actions.print = bar->addAction(QStringLiteral("印刷 &O"));
     m_actions.readme = bar->addAction(QStringLiteral("Readme"));
@@ -249,11 +261,22 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_grid && event->type() == QEvent::Resize) {
         FitColumnWidths();
     }
-    // The hint about dropping drawings belongs to the empty part of the table only.
+    // The hint about dropping drawings belongs to the empty part of the table
+    // only; over a cell too narrow for its text, the whole text.
     if (watched == m_grid->viewport() && event->type() == QEvent::ToolTip) {
         auto *help = static_cast<QHelpEvent *>(event);
-        if (m_grid->indexAt(help->pos()).isValid()) {
-            QToolTip::hideText();
+        if (const QModelIndex cell = m_grid->indexAt(help->pos()); cell.isValid()) {
+            const QString text = cell.data().toString();
+            // The view's text margins, left and right, are a few pixels each.
+            const int margins =
+                2 * (m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+            if (m_grid->fontMetrics().horizontalAdvance(text) + margins >
+                m_grid->visualRect(cell).width()) {
+                QToolTip::showText(help->globalPos(), text, m_grid->viewport(),
+                                   m_grid->visualRect(cell));
+            } else {
+                QToolTip::hideText();
+            }
         } else {
             QToolTip::showText(help->globalPos(), dropHint(), m_grid->viewport());
         }
@@ -275,6 +298,6 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     Q_EMIT closing();
     event->accept();
-    // The settings and preview windows have no owner; the program ends with this window.
+    // The preview window has no owner; the program ends with this window.
     QCoreApplication::quit();
 }

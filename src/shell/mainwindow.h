@@ -8,6 +8,7 @@ class Dialogs;
 class PositionSettings;
 class QAction;
 class QLabel;
+class QMenu;
 class QTableView;
 class QTimer;
 class TableHistory;
@@ -29,10 +30,13 @@ public:
         QAction *set3 = nullptr;     // 設定 > ｾｯﾄ3
         QAction *newTable = nullptr; // ﾌｧｲﾙ > 新規
         QAction *open = nullptr;     // ﾌｧｲﾙ > 開く
-        QAction *save = nullptr;     // ﾌｧｲﾙ > 保存
+        QAction *save = nullptr;     // ﾌｧｲﾙ > 上書き保存
+        QAction *saveAs = nullptr;   // ﾌｧｲﾙ > 名前を付けて保存
+        QMenu *recent = nullptr;     // ﾌｧｲﾙ > 最近使ったファイル
         QAction *quit = nullptr;     // ﾌｧｲﾙ > 終了
         QAction *undo = nullptr;     // 編集 > 元に戻す
         QAction *redo = nullptr;     // 編集 > やり直し
+        QMenu *edit = nullptr;       // 編集, for the editing commands
         QAction *print = nullptr;    // 印刷 (on the menu bar)
         QAction *readme = nullptr;   // Readme (on the menu bar)
     };

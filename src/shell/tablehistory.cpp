@@ -97,7 +97,7 @@ class SortCommand : public QUndoCommand
 {
 public:
     SortCommand(TableModel &table, QList<qsizetype> order)
-        : QUndoCommand(QStringLiteral("ソート")), m_table(table), m_order(std::move(order))
+        : QUndoCommand(QStringLiteral("ｿｰﾄ")), m_table(table), m_order(std::move(order))
     {}
     void redo() override { m_table.permuteRows(m_order); }
     void undo() override

@@ -3,12 +3,14 @@
 #include "editing/grideditor.h"
 #include "settings/positionsettings.h"
 #include "shell/mainwindow.h"
+#include "shell/tablehistory.h"
 #include "shell/tablemodel.h"
 #include "support/memorystore.h"
 #include "support/scripteddialogs.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QHeaderView>
@@ -29,6 +31,8 @@ private Q_SLOTS:
     void typingOnTheGrid();
     void inputMethodOnTheGrid_data();
     void inputMethodOnTheGrid();
+    void compositionWhenTheCellChanges_data();
+    void compositionWhenTheCellChanges();
     void doubleClickContinuesLongTexts();
     void endingAnEdit_data();
     void endingAnEdit();
@@ -41,6 +45,9 @@ private Q_SLOTS:
     void sortByQuantity();
     void newTable_data();
     void newTable();
+    void blocksThroughTheClipboard_data();
+    void blocksThroughTheClipboard();
+    void insertRowAboveTheCurrentRow();
     void popupMenu_data();
     void popupMenu();
     void undoAndRedo_data();
@@ -169,6 +176,65 @@ void TestGridEditing::inputMethodOnTheGrid()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QTRY_VERIFY(!fixture.openEditor());
     QCOMPARE(fixture.cell(1, 0), stored);
+}
+
+void TestGridEditing::compositionWhenTheCellChanges_data()
+{
+    QTest::addColumn<bool>("doubleClick"); // else the composition opens the editor
+    QTest::addColumn<QString>("leave");
+    QTest::addColumn<QString>("stored"); // in 材料 of the first row
+    // Both the old text and the reading were once lost.
+    QTest::newRow("composing on the grid, click") << false << "click"
+                                                  << "ぶひn";
+    QTest::newRow("composing on the grid, arrow") << false << "down"
+                                                  << "ぶひn";
+    QTest::newRow("double-click editor, click") << true << "click"
+                                                << "SGPぶひn";
+    QTest::newRow("double-click editor, tab") << true << "tab"
+                                              << "SGPぶひn";
+    // The edit stays open across windows; the composition becomes its text.
+    QTest::newRow("another window") << false << "window"
+                                    << "SGP";
+}
+
+void TestGridEditing::compositionWhenTheCellChanges()
+{
+    QFETCH(bool, doubleClick);
+    QFETCH(QString, leave);
+    QFETCH(QString, stored);
+    Fixture fixture;
+    fixture.window.table().setText(1, 2, "SGP");
+    fixture.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&fixture.window));
+    fixture.grid()->setCurrentIndex(fixture.grid()->model()->index(0, 2));
+    if (doubleClick) {
+        QTest::mouseDClick(fixture.grid()->viewport(), Qt::LeftButton, {}, fixture.centre(0, 2));
+        QVERIFY(fixture.openEditor());
+    }
+    for (const QString preedit : {"ｂ", "ぶ", "ぶひ", "ぶひn"}) {
+        QInputMethodEvent composing(preedit, {});
+        QCoreApplication::sendEvent(QGuiApplication::focusObject(), &composing);
+    }
+    QVERIFY(fixture.openEditor());
+    if (leave == "click") {
+        QTest::mouseClick(fixture.grid()->viewport(), Qt::LeftButton, {}, fixture.centre(2, 1));
+    } else if (leave == "down" || leave == "tab") {
+        QTest::keyClick(QApplication::focusWidget(), leave == "tab" ? Qt::Key_Tab : Qt::Key_Down);
+    } else {
+        QWidget other;
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        other.activateWindow();
+        QTRY_VERIFY(!fixture.window.isActiveWindow());
+        QVERIFY(fixture.openEditor());
+        QCOMPARE(fixture.openEditor()->text(), QString("ぶひn"));
+    }
+    QTRY_VERIFY(leave == "window" || !fixture.openEditor());
+    QCOMPARE(fixture.cell(1, 2), stored);
+    QCOMPARE(fixture.cell(3, 1), QString("品名3")); // nothing lands in the clicked cell
+    if (leave != "window") {
+        QCOMPARE(fixture.window.history().stack().count(), 1);
+    }
 }
 
 void TestGridEditing::doubleClickContinuesLongTexts()
@@ -363,6 +429,92 @@ void TestGridEditing::newTable()
     }
 }
 
+void TestGridEditing::blocksThroughTheClipboard_data()
+{
+    QTest::addColumn<int>("key");     // with Ctrl
+    QTest::addColumn<QRect>("block"); // model rows and columns: x = column, y = row
+    QTest::addColumn<QString>("clipboardBefore");
+    QTest::addColumn<QString>("clipboardAfter");
+    QTest::addColumn<QStringList>("cells"); // "row,column=text", grid rows
+    QTest::addColumn<int>("rows");          // data rows afterwards
+    QTest::addColumn<int>("notes");         // messages shown
+
+    QTest::newRow("copy a block") << int(Qt::Key_C) << QRect(0, 0, 2, 2) << ""
+                                  << "XYZ\t品名1\nB\t品名2\n"
+                                  << QStringList{"1,0=XYZ"} << 5 << 0;
+    QTest::newRow("cut empties the block") << int(Qt::Key_X) << QRect(1, 3, 1, 2) << ""
+                                           << "品名4\n品名5\n"
+                                           << QStringList{"4,1=", "5,1=", "4,0=D"} << 5 << 0;
+    QTest::newRow("paste down and right from the current cell")
+        << int(Qt::Key_V) << QRect(1, 1, 1, 1) << "ｱｰ１２\tSUS304\r\n髙①\t\r\n"
+        << "ｱｰ１２\tSUS304\r\n髙①\t\r\n"
+        << QStringList{"2,1=ｱｰ１２", "2,2=SUS304", "3,1=髙①", "3,2=", "3,3="} << 5 << 0;
+    QTest::newRow("paste adds rows at the end")
+        << int(Qt::Key_V) << QRect(0, 4, 1, 1) << "P-1\nP-2\nP-3"
+        << "P-1\nP-2\nP-3" << QStringList{"5,0=P-1", "6,0=P-2", "7,0=P-3", "7,1="} << 7 << 0;
+    // A spreadsheet quotes cells holding tabs or line ends.
+    QTest::newRow("paste quoted cells")
+        << int(Qt::Key_V) << QRect(0, 0, 1, 1) << "\"a\tb\"\t\"c\nd\"\"\"\n"
+        << "\"a\tb\"\t\"c\nd\"\"\"\n"
+        << QStringList{"1,0=a\tb", "1,1=c\nd\""} << 5 << 0;
+    QTest::newRow("paste beyond 備考 is cut with a note")
+        << int(Qt::Key_V) << QRect(4, 0, 1, 1) << "1\t2\t3\t4"
+        << "1\t2\t3\t4" << QStringList{"1,4=1", "1,5=2"} << 5 << 1;
+}
+
+void TestGridEditing::blocksThroughTheClipboard()
+{
+    QFETCH(int, key);
+    QFETCH(QRect, block);
+    QFETCH(QString, clipboardBefore);
+    QFETCH(QString, clipboardAfter);
+    QFETCH(QStringList, cells);
+    QFETCH(int, rows);
+    QFETCH(int, notes);
+    Fixture fixture;
+    fixture.window.StatubarMessg(5);
+    QApplication::clipboard()->setText(clipboardBefore);
+    const QList<QString> before = fixture.window.table().cells();
+    QTest::mouseClick(fixture.grid()->viewport(), Qt::LeftButton, {},
+                      fixture.centre(block.top(), block.left()));
+    QTest::mouseClick(fixture.grid()->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      fixture.centre(block.bottom(), block.right()));
+    QTest::keyClick(fixture.grid(), Qt::Key(key), Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), clipboardAfter);
+    for (const QString &cell : cells) {
+        const qsizetype comma = cell.indexOf(','), equals = cell.indexOf('=');
+        QCOMPARE(
+            fixture.cell(cell.left(comma).toInt(), cell.mid(comma + 1, equals - comma - 1).toInt()),
+            cell.mid(equals + 1));
+    }
+    QCOMPARE(fixture.window.table().Rows(), qsizetype(rows + 1));
+    QCOMPARE(fixture.window.statusMessage(), QStringLiteral(" %1 個のﾃﾞｰﾀを取得").arg(rows));
+    QCOMPARE(fixture.dialogs.shown.size(), notes);
+    QVERIFY(!fixture.openEditor());
+    // One step back to the table as it was.
+    if (fixture.window.table().cells() != before) {
+        fixture.window.menuActions().undo->trigger();
+    }
+    QCOMPARE(fixture.window.table().cells(), before);
+}
+
+void TestGridEditing::insertRowAboveTheCurrentRow()
+{
+    Fixture fixture;
+    fixture.grid()->setCurrentIndex(fixture.grid()->model()->index(2, 3));
+    fixture.editor->insertRowAction()->trigger();
+    QCOMPARE(fixture.window.table().Rows(), qsizetype(7));
+    QCOMPARE(fixture.window.table().rowTexts(3), QStringList(6, QString()));
+    QCOMPARE(fixture.cell(4, 0), QString("C"));
+    QCOMPARE(fixture.grid()->currentIndex(), fixture.grid()->model()->index(2, 3));
+    QCOMPARE(fixture.window.statusMessage(), QString(" 6 個のﾃﾞｰﾀを取得"));
+    fixture.window.menuActions().undo->trigger();
+    QCOMPARE(fixture.window.table().Rows(), qsizetype(6));
+    QCOMPARE(fixture.cell(3, 0), QString("C"));
+    // The count follows undo and redo.
+    QCOMPARE(fixture.window.statusMessage(), QString(" 5 個のﾃﾞｰﾀを取得"));
+}
+
 void TestGridEditing::popupMenu_data()
 {
     QTest::addColumn<QString>("where");
@@ -384,19 +536,31 @@ void TestGridEditing::popupMenu()
     const QPoint at = where == "cell"     ? fixture.centre(1, 1)
                       : where == "header" ? QPoint(20, 5)
                                           : QPoint(20, target->height() - 5);
+    QPoint shownAt;
+    fixture.editor->setPopupRunner([&](QMenu *menu, const QPoint &globalAt) {
+        shown = menu;
+        shownAt = globalAt;
+    });
     QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
     QCoreApplication::sendEvent(target, &menuEvent);
     QVERIFY(shown);
+    QCOMPARE(shownAt, target->mapToGlobal(at));
+    // From the keyboard (Menu key, Shift+F10) at the current cell, wherever the mouse is.
+    QContextMenuEvent keyEvent(QContextMenuEvent::Keyboard, QPoint(1, 1), QPoint(1, 1));
+    QCoreApplication::sendEvent(fixture.grid(), &keyEvent);
+    QCOMPARE(shownAt, fixture.grid()->viewport()->mapToGlobal(
+                          fixture.grid()->visualRect(fixture.grid()->currentIndex()).bottomLeft()));
     QCOMPARE(fixture.cell(1, 0), QString("M"));
     const QList<QAction *> items = shown->actions();
-    QCOMPARE(items.size(), 5);
-    QCOMPARE(items[0]->text(), QString("１行削除 &D"));
-    QCOMPARE(items[3], fixture.window.menuActions().undo);
-    QCOMPARE(items[4], fixture.window.menuActions().redo);
-    QCOMPARE(items[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
-    QCOMPARE(items[1]->text(), QString("ｿｰﾄ"));
+    QCOMPARE(items.size(), 10);
+    QCOMPARE(items[0]->text(), QString("行の挿入 &I"));
+    QCOMPARE(items[1]->text(), QString("１行削除 &D"));
+    QCOMPARE(items[8], fixture.window.menuActions().undo);
+    QCOMPARE(items[9], fixture.window.menuActions().redo);
+    QCOMPARE(items[1]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
+    QCOMPARE(items[2]->text(), QString("ｿｰﾄ"));
     QStringList sortEntries;
-    for (QAction *entry : items[1]->menu()->actions()) {
+    for (QAction *entry : items[2]->menu()->actions()) {
         sortEntries.append(entry->text());
     }
     QCOMPARE(sortEntries, (QStringList{"図番", "品名", "材料", "表面処理", "個数", "備考"}));

@@ -1,4 +1,5 @@
 #include "app/subsystems.h"
+#include "listfile/listfilecommands.h"
 #include "settings/positionsettings.h"
 #include "shell/mainwindow.h"
 #include "shell/tablemodel.h"
@@ -8,6 +9,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -39,6 +41,9 @@ private Q_SLOTS:
     void unencodableCharactersAreAsked();
     void failedSaveTellsWhyAndKeepsTheOldFile();
     void openReplacesTheTable();
+    void saveOverwritesTheCurrentList_data();
+    void saveOverwritesTheCurrentList();
+    void recentLists();
     void openEmptyFileGivesEmptyTable();
     void openTruncatedFileLoadsAndWarns();
     void openFailureLeavesTheTable_data();
@@ -197,8 +202,8 @@ void TestListFileCommands::nameIsRememberedAcrossDialogs()
     m_window->menuActions().save->trigger();
     m_window->menuActions().open->trigger(); // cancelled
     m_dialogs.fileNames = {second};
-    m_window->menuActions().open->trigger(); // no such file: fails, the name still counts
-    m_window->menuActions().save->trigger(); // cancelled
+    m_window->menuActions().open->trigger();   // no such file: fails, the name still counts
+    m_window->menuActions().saveAs->trigger(); // cancelled
     QStringList startNames;
     for (const Dialogs::FileRequest &request : std::as_const(m_dialogs.requests)) {
         startNames.append(request.startName);
@@ -269,8 +274,98 @@ void TestListFileCommands::openReplacesTheTable()
     // Saved again, the same bytes.
     const QString again = m_directory->filePath("again.txt");
     m_dialogs.fileNames = {again};
-    m_window->menuActions().save->trigger();
+    m_window->menuActions().saveAs->trigger();
     QCOMPARE(contents(again), sampleBytes);
+}
+
+void TestListFileCommands::saveOverwritesTheCurrentList_data()
+{
+    QTest::addColumn<QString>("before"); // how the table got its list, if at all
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("asked");
+    QTest::addColumn<QString>("writtenTo");
+    QTest::newRow("opened list, save: no question") << "open"
+                                                    << "save" << QStringList{} << "list.txt";
+    QTest::newRow("saved list, save: no question") << "saveAs"
+                                                   << "save" << QStringList{} << "list.txt";
+    QTest::newRow("new table, save asks for a name")
+        << ""
+        << "save" << QStringList{"save"} << "chosen.txt";
+    QTest::newRow("opened list, save as asks") << "open"
+                                               << "saveAs" << QStringList{"save"} << "chosen.txt";
+    QTest::newRow("ctrl+S on an opened list") << "open"
+                                              << "ctrl+S" << QStringList{} << "list.txt";
+    QTest::newRow("ctrl+shift+S asks") << "open"
+                                       << "ctrl+shift+S" << QStringList{"save"} << "chosen.txt";
+}
+
+void TestListFileCommands::saveOverwritesTheCurrentList()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, command);
+    QFETCH(QStringList, asked);
+    QFETCH(QString, writtenTo);
+    const QString list = m_directory->filePath("list.txt");
+    const QString chosen = m_directory->filePath("chosen.txt");
+    QVERIFY(writeFile(list, sampleBytes));
+    if (before == "open") {
+        m_dialogs.fileNames = {list};
+        m_window->menuActions().open->trigger();
+    } else {
+        fillTable(sample);
+        if (before == "saveAs") {
+            m_dialogs.fileNames = {list};
+            m_window->menuActions().saveAs->trigger();
+        }
+    }
+    m_window->table().setText(1, 0, "ｱｰ１２");
+    m_dialogs = ScriptedDialogs();
+    m_dialogs.fileNames = {chosen};
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    if (command == "save") {
+        m_window->menuActions().save->trigger();
+    } else if (command == "saveAs") {
+        m_window->menuActions().saveAs->trigger();
+    } else {
+        const auto modifiers =
+            command == "ctrl+S" ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier;
+        QTest::keyClick(m_window.get(), Qt::Key_S, modifiers);
+    }
+    QCOMPARE(m_dialogs.kinds(), asked);
+    const QString written = m_directory->filePath(writtenTo);
+    QVERIFY(contents(written).startsWith("\"\xb1\xb0\x82\x50\x82\x51\","));
+    QCOMPARE(m_window->currentFile(), written);
+    QCOMPARE(m_window->windowTitle(), writtenTo + "[*] - Tavo表題");
+}
+
+void TestListFileCommands::recentLists()
+{
+    // Six lists opened or saved in turn: the last five, newest first, once each.
+    QStringList paths;
+    for (int i = 1; i <= 6; ++i) {
+        paths.append(m_directory->filePath(QStringLiteral("部品表%1.txt").arg(i)));
+        QVERIFY(writeFile(paths.last(), "\"P\",\"\",\"\",\"\",\"\",\"\"\r\n"));
+        m_dialogs.fileNames = {paths.last()};
+        (i % 2 ? m_window->menuActions().open : m_window->menuActions().saveAs)->trigger();
+    }
+    m_dialogs.fileNames = {paths[3]};
+    m_window->menuActions().open->trigger();
+    const QStringList expected = {paths[3], paths[5], paths[4], paths[2], paths[1]};
+    QCOMPARE(m_subsystems->listFiles->recentFiles(), expected);
+    const QList<QAction *> entries = m_window->menuActions().recent->actions();
+    QCOMPARE(entries.size(), 5);
+    QCOMPARE(entries.first()->text(), "&1 " + QDir::toNativeSeparators(paths[3]));
+
+    // Kept between runs; an entry opens its list.
+    m_window->close();
+    MainWindow next(m_dialogs, *m_positions);
+    Subsystems nextSubsystems(next, m_store);
+    QCOMPARE(nextSubsystems.listFiles->recentFiles(), expected);
+    m_dialogs = ScriptedDialogs();
+    next.menuActions().recent->actions().at(2)->trigger();
+    QCOMPARE(m_dialogs.kinds(), QStringList{});
+    QCOMPARE(next.currentFile(), paths[4]);
 }
 
 void TestListFileCommands::openEmptyFileGivesEmptyTable()

@@ -75,6 +75,10 @@ void TestPositionsWindow::positionValue_data()
                                        << "２５０" << true << 250.0;
     QTest::newRow("full-width minus and point") << "ja_JP"
                                                 << "－１２．５" << true << -12.5;
+    QTest::newRow("ideographic full stop as the point") << "ja_JP"
+                                                        << "５。５" << true << 5.5;
+    QTest::newRow("half-width full stop as the point") << "ja_JP"
+                                                       << "1｡25" << true << 1.25;
 }
 
 void TestPositionsWindow::positionValue()
@@ -100,7 +104,10 @@ void TestPositionsWindow::firstOpeningShowsTheStoredValues()
     QVERIFY(window);
     QCOMPARE(window->windowTitle(), QString("設定1"));
     QVERIFY(window->isVisible());
-    QVERIFY(window->parentWidget() == nullptr); // no owner: the table stays usable
+    // Owned, so it stays above the table, yet a window of its own that leaves the table usable.
+    QCOMPARE(window->parentWidget(), &fixture.window);
+    QVERIFY(window->isWindow());
+    QVERIFY(!window->isModal());
     for (int entry = 0; entry < 12; ++entry) {
         QCOMPARE(window->field(entry)->text(), QString("0"));
     }
@@ -125,7 +132,11 @@ void TestPositionsWindow::confirmingStoresAllTwelveAndStaysOpen()
     PositionsWindow *window = fixture.open();
     window->field(9)->clear(); // 個数 Y
     window->field(0)->setText(" 10.5");
+    window->field(3)->setText("－５。５");
     window->confirm();
+    // Typed with the input method on, kept as ASCII (the old program reads the same key).
+    QCOMPARE(fixture.store.values.value("Radoverurid/XYIni/Key4"), QString("-5.5"));
+    QCOMPARE(window->field(3)->text(), QString("-5.5"));
     QVERIFY(window->isVisible());
     QCOMPARE(fixture.store.writes, 12);
     QCOMPARE(fixture.store.values.value("Radoverurid/XYIni/Key10"), QString(""));

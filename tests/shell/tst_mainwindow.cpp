@@ -57,7 +57,9 @@ void TestMainWindow::menus_data()
     QTest::newRow("settings 3") << "設定 &I/ｾｯﾄ3" << QKeySequence();
     QTest::newRow("new") << "ﾌｧｲﾙ &F/新規 &N" << QKeySequence(Qt::CTRL | Qt::Key_N);
     QTest::newRow("open") << "ﾌｧｲﾙ &F/開く &O" << QKeySequence(Qt::CTRL | Qt::Key_O);
-    QTest::newRow("save") << "ﾌｧｲﾙ &F/保存 &S" << QKeySequence(Qt::CTRL | Qt::Key_S);
+    QTest::newRow("save") << "ﾌｧｲﾙ &F/上書き保存 &W" << QKeySequence(Qt::CTRL | Qt::Key_S);
+    QTest::newRow("save as") << "ﾌｧｲﾙ &F/名前を付けて保存 &S"
+                             << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
     QTest::newRow("quit") << "ﾌｧｲﾙ &F/終了 &X" << QKeySequence(Qt::CTRL | Qt::Key_Q);
     QTest::newRow("undo") << "編集 &E/元に戻す" << QKeySequence(Qt::CTRL | Qt::Key_Z);
     QTest::newRow("redo") << "編集 &E/やり直し" << QKeySequence(Qt::CTRL | Qt::Key_Y);
