@@ -9,6 +9,7 @@
 #include "platform/filekind.h"
 #include "platform/largepages.h"
 #include "platform/qsettingsstore.h"
+#include "platform/standardstreams.h"
 #include "print/pdfexport.h"
 #include "settings/positionsettings.h"
 #include "settings/positionvalue.h"
@@ -30,10 +31,6 @@
 #include <memory>
 #include <optional>
 
-#ifdef Q_OS_WIN
-#include <fcntl.h>
-#include <io.h>
-#endif
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -51,7 +48,7 @@ const QString usage =
 
 void printError(const QString &text)
 {
-    std::fputs(qPrintable(text + QLatin1Char('\n')), stderr);
+    StandardStreams::printError(text);
 }
 
 // File names as the command line gave them. A name whose bytes are not
@@ -301,10 +298,7 @@ bool checkTargets(const Options &options, const Arguments &arguments)
 
 bool writeStandardOutput(const PartsListFile::Produce &produce)
 {
-#ifdef Q_OS_WIN
-    // Keep CR LF as written: a text-mode console would add a CR to each.
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
+    StandardStreams::setBinaryOutput();
     // Small outputs sit in the stdio buffer until the flush, and a file
     // system may tell a failure only at the close: each step is checked.
     int error = 0;

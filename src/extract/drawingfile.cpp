@@ -1,6 +1,8 @@
 #include "drawingfile.h"
 
-#include <QDir>
+#include "platform/fileerror.h"
+#include "platform/filekind.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
@@ -10,17 +12,6 @@
 #include <cerrno>
 #include <climits>
 #include <memory>
-
-#ifdef Q_OS_WIN
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -126,73 +117,26 @@ qint64 InflatingDevice::readData(char *data, qint64 maxSize)
     }
 }
 
-// Opens `path` for reading if, once open, it is a regular file. The open
-// never waits: a FIFO opened without O_NONBLOCK would wait for a writer.
+// Opens `path` for reading if, once open, it is a regular file.
 std::unique_ptr<QFile> openRegularFile(const QString &path, QString &error)
 {
-#ifdef Q_OS_WIN
-    const QString native = QDir::toNativeSeparators(path);
-    const int descriptor = _wopen(reinterpret_cast<const wchar_t *>(native.utf16()),
-                                  _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-#else
-    const int descriptor =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-#endif
-    if (descriptor < 0) {
-        const int cause = errno;
-        if (cause == ENOENT) {
-            error = QFileInfo(path).isSymLink() ? QStringLiteral("リンク先のファイルがありません")
-                                                : QStringLiteral("ファイルが見つかりません");
-        } else if (cause == EACCES || cause == EPERM) {
-            error = QStringLiteral("読み取りの権限がありません");
-        } else if (cause == EISDIR) {
-            error = QStringLiteral("フォルダーです（図面ファイルを指定してください）");
-        } else {
-            error = QStringLiteral("開けません（エラー番号 %1）").arg(cause);
-        }
-        return nullptr;
+    FileKind::Opened opened = FileKind::openRegular(path);
+    if (opened.file) {
+        return std::move(opened.file);
     }
-#ifdef Q_OS_WIN
-    struct _stat64 status
-    {
-    };
-    const bool regular =
-        _fstat64(descriptor, &status) == 0 && (status.st_mode & _S_IFMT) == _S_IFREG;
-    const bool directory = (status.st_mode & _S_IFMT) == _S_IFDIR;
-#else
-    struct stat status
-    {
-    };
-    const bool regular = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
-    const bool directory = S_ISDIR(status.st_mode);
-    if (regular) {
-        // Reads of a regular file never wait anyway; restore the usual mode.
-        ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    if (opened.kind == FileKind::Directory || opened.error == EISDIR) {
+        error = QStringLiteral("フォルダーです（図面ファイルを指定してください）");
+    } else if (opened.kind != FileKind::Missing) {
+        error = QStringLiteral("通常のファイルではありません");
+    } else if (opened.error == ENOENT) {
+        error = QFileInfo(path).isSymLink() ? QStringLiteral("リンク先のファイルがありません")
+                                            : QStringLiteral("ファイルが見つかりません");
+    } else if (opened.error == EACCES || opened.error == EPERM) {
+        error = QStringLiteral("読み取りの権限がありません");
+    } else {
+        error = FileError::reason(opened.error, FileError::Access::Read);
     }
-#endif
-    if (!regular) {
-#ifdef Q_OS_WIN
-        _close(descriptor);
-#else
-        ::close(descriptor);
-#endif
-        error = directory ? QStringLiteral("フォルダーです（図面ファイルを指定してください）")
-                          : QStringLiteral("通常のファイルではありません");
-        return nullptr;
-    }
-    auto file = std::make_unique<QFile>();
-    // Unbuffered: the scanner reads large chunks of its own.
-    if (!file->open(descriptor, QIODevice::ReadOnly | QIODevice::Unbuffered,
-                    QFileDevice::AutoCloseHandle)) {
-#ifdef Q_OS_WIN
-        _close(descriptor);
-#else
-        ::close(descriptor);
-#endif
-        error = QStringLiteral("開けません");
-        return nullptr;
-    }
-    return file;
+    return nullptr;
 }
 
 } // namespace

@@ -56,7 +56,7 @@ QString putAll(QFileDevice &file, const PartsListFile::Produce &produce, bool &k
 // straight into; replacing them with a regular file would break them.
 QString writeInPlace(const QString &path, const PartsListFile::Produce &produce)
 {
-    QFile file(path);
+    QFile file(FileKind::openName(path));
     errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return QStringLiteral("開けません。%1。")
@@ -158,14 +158,15 @@ QString PartsListFile::write(const QString &path, const QByteArray &bytes)
 
 QString PartsListFile::write(const QString &path, const Produce &produce)
 {
+    // Devices and pipes first: on Windows NUL does not exist as a file.
+    if (isStreamTarget(path)) {
+        return writeInPlace(path, produce);
+    }
     const QFileInfo info(path);
     if (info.isDir()) {
         return QStringLiteral("同じ名前のフォルダーがあります。");
     }
     if (info.exists() && !info.isFile()) {
-        if (isStreamTarget(path)) {
-            return writeInPlace(path, produce);
-        }
         return QStringLiteral("通常のファイルではないので置き換えません。");
     }
     // QSaveFile would only say, in English, that the file is not writable.
