@@ -215,8 +215,9 @@ const Tables &tables()
 std::optional<QByteArray> icuBytesOf(QStringView character)
 {
     thread_local QHash<char32_t, std::optional<QByteArray>> known;
-    const char32_t key = character.size() == 2 ? QChar::surrogateToUcs4(character[0], character[1])
-                                               : char32_t(character[0].unicode());
+    const char32_t key = character.size() == 2
+                             ? QChar::surrogateToUcs4(character[0], character[1])
+                             : char32_t(character[0].unicode());
     const auto found = known.constFind(key);
     if (found != known.constEnd()) {
         return *found;

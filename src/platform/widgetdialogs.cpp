@@ -10,9 +10,9 @@
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QPushButton>
 
 namespace {
 
