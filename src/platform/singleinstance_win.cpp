@@ -11,7 +11,7 @@ namespace {
 
 // Kernel object names allow no backslash after the session prefix: the
 // name is told by its hash. "Local\" keeps each logged-in user's own.
-std::wstring objectName(const QString &name, const char *kind)
+std::wstring kernelObjectName(const QString &name, const char *kind)
 {
     const QByteArray hash =
         QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha1).toHex();
@@ -54,7 +54,7 @@ bool SingleInstance::acquire()
     if (d->mutex) {
         return true;
     }
-    const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, objectName(d->name, "lock").c_str());
+    const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, kernelObjectName(d->name, "lock").c_str());
     if (!mutex) {
         return true; // no lock to be had does not keep the user from working
     }
@@ -63,7 +63,7 @@ bool SingleInstance::acquire()
         return false;
     }
     d->mutex = mutex;
-    d->wake = ::CreateEventW(nullptr, FALSE, FALSE, objectName(d->name, "wake").c_str());
+    d->wake = ::CreateEventW(nullptr, FALSE, FALSE, kernelObjectName(d->name, "wake").c_str());
     if (d->wake) {
         d->notifier = new QWinEventNotifier(d->wake);
         connect(d->notifier, &QWinEventNotifier::activated, this,
@@ -78,7 +78,7 @@ void SingleInstance::notifyRunning()
     // running one could not take it by itself.
     ::AllowSetForegroundWindow(ASFW_ANY);
     const HANDLE wake =
-        ::OpenEventW(EVENT_MODIFY_STATE, FALSE, objectName(d->name, "wake").c_str());
+        ::OpenEventW(EVENT_MODIFY_STATE, FALSE, kernelObjectName(d->name, "wake").c_str());
     if (wake) {
         ::SetEvent(wake);
         ::CloseHandle(wake);
