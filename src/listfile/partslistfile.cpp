@@ -80,13 +80,19 @@ QString writeInPlace(const QString &path, const PartsListFile::Produce &produce)
 PartsListFile::ReadResult PartsListFile::read(const QString &path)
 {
     ReadResult result;
+    // A device or pipe could block or never end; a parts list is a plain
+    // file. Asked first: on Windows a device name such as NUL exists in no folder.
+    const FileKind::Kind kind = FileKind::of(path);
+    if (kind == FileKind::Stream || kind == FileKind::Other) {
+        result.error = QStringLiteral("通常のファイルではありません。");
+        return result;
+    }
     const QFileInfo info(path);
     if (!info.exists()) {
         result.error = info.isSymLink() ? QStringLiteral("リンク先のファイルがありません。")
                                         : QStringLiteral("ファイルがありません。");
         return result;
     }
-    // A device or pipe could block or never end; a parts list is a plain file.
     if (info.isDir()) {
         result.error = QStringLiteral("フォルダーです。ファイルを選んでください。");
         return result;
