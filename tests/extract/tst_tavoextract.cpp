@@ -377,8 +377,8 @@ void TestTavoExtract::namesAndTargets_data()
 #ifdef Q_OS_WIN
     QTest::newRow("drive letter and backslashes") << "$NATIVE\\図面.mi"
                                                   << "$NATIVE\\部品表.txt" << true;
-    QTest::newRow("extended-length names") << "\\\\?\\$NATIVE\\図面.mi"
-                                           << "\\\\?\\$NATIVE\\部品表.txt" << true;
+    QTest::newRow("extended-length drawing name") << "\\\\?\\$NATIVE\\図面.mi"
+                                                  << "$NATIVE\\部品表.txt" << true;
     QTest::newRow("-o NUL writes nothing anywhere") << "$DIR/A-2.mi"
                                                     << "NUL" << false;
     QTest::newRow("-o nul.txt is the device as well") << "$DIR/A-2.mi"
