@@ -435,6 +435,9 @@ void TestTavoExtract::namesAndTargets()
         QCOMPARE(bytes.count("\r\n"), 1);
         QVERIFY(bytes.endsWith("\"\r\n"));
         QVERIFY(!bytes.contains("\r\r"));
+    }
+}
+
 void TestTavoExtract::severalLayouts_data()
 {
     QTest::addColumn<QStringList>("options");
@@ -491,8 +494,7 @@ void TestTavoExtract::severalLayouts()
     QCOMPARE(process.exitCode(), 0); // a drawing without 図番 is no failure
     QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()),
              rows.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
-    const QStringList errors =
-        errorTextOf(process).split('\n', Qt::SkipEmptyParts);
+    const QStringList errors = errorTextOf(process).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(errors.size(), unnamed.size());
     for (qsizetype index = 0; index < errors.size(); ++index) {
         QVERIFY2(errors[index].contains(dir.filePath(unnamed[index]) + ": ") &&

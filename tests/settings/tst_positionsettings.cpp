@@ -234,6 +234,8 @@ void TestPositionSettings::userStoresKeepTheOldProgramsKeyClean()
     QCOMPARE(old.childGroups(), QStringList{"XYIni"});
     QCOMPARE(old.value("XYIni/Key1").toString(), QString("361"));
     QCOMPARE(old.value("XYIni/Key12").toString(), QString("12.5"));
+}
+
 void TestPositionSettings::setsAndLabelWordsKeepTheirPlaces()
 {
     QTemporaryDir dir;
