@@ -13,8 +13,8 @@
 
 namespace {
 
-// Next to the positions, so that one store file holds all the program keeps.
-const QString application = QStringLiteral("Radoverurid");
+// Apart from the positions: the old program's key holds only what it knows.
+const QString application = QStringLiteral("Tavo");
 const QString section = QStringLiteral("Window");
 const QString geometryKey = QStringLiteral("Geometry");
 const QString lastFileKey = QStringLiteral("LastFile");

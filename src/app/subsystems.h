@@ -15,7 +15,8 @@ class SettingsStore;
 class Subsystems
 {
 public:
-    // Owned by the window; `store` must outlive it.
+    // Owned by the window; `store` (this program's own, not the one of the
+    // positions) must outlive it.
     Subsystems(MainWindow &window, SettingsStore &store);
 
     PositionsCommand *positions = nullptr;

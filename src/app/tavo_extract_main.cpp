@@ -35,10 +35,6 @@
 #include <new>
 #include <optional>
 
-#ifdef Q_OS_WIN
-#include <fcntl.h>
-#include <io.h>
-#endif
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -57,7 +53,7 @@ const QString usage =
 
 void printError(const QString &text)
 {
-    std::fputs(qPrintable(text + QLatin1Char('\n')), stderr);
+    StandardStreams::printError(text);
 }
 
 // File names as the command line gave them. A name whose bytes are not
@@ -376,10 +372,7 @@ bool writeStandardOutput(const PartsListFile::Produce &produce)
                                   "-o で出力先のファイルを指定してください。"));
         return false;
     }
-#ifdef Q_OS_WIN
-    // Keep CR LF as written: a text-mode console would add a CR to each.
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
+    StandardStreams::setBinaryOutput();
     // Small outputs sit in the stdio buffer until the flush, and a file
     // system may tell a failure only at the close: each step is checked.
     int error = 0;

@@ -20,7 +20,8 @@ int main(int argc, char *argv[])
 
     SingleInstance instance;
     if (!instance.acquire()) {
-        return 0; // already running: end silently
+        instance.notifyRunning(); // already running: its window comes forward instead
+        return 0;
     }
 
     // Qt's own buttons and dialogs in Japanese, whatever the system language.
@@ -37,7 +38,14 @@ int main(int argc, char *argv[])
     PositionSettings positions(store);
     WidgetDialogs dialogs;
     MainWindow window(dialogs, positions);
-    Subsystems subsystems(window, store);
+    QSettingsStore ownStore(QSettingsStore::Owner::Ours);
+    Subsystems subsystems(window, ownStore);
+    QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+        window.show();
+        window.raise();
+        window.activateWindow();
+    });
     window.show();
     return app.exec();
 }

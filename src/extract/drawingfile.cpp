@@ -157,24 +157,16 @@ std::unique_ptr<QFile> openRegularFile(const QString &path, QString &error)
     if (opened.file) {
         return std::move(opened.file);
     }
-    const QString folder = QStringLiteral("フォルダーです（図面ファイルを指定してください）");
-    switch (opened.error) {
-    case 0:
-        error = opened.kind == FileKind::Directory ? folder
-                                                   : QStringLiteral("通常のファイルではありません");
-        break;
-    case ENOENT:
+    if (opened.kind == FileKind::Directory || opened.error == EISDIR) {
+        error = QStringLiteral("フォルダーです（図面ファイルを指定してください）");
+    } else if (opened.kind != FileKind::Missing) {
+        error = QStringLiteral("通常のファイルではありません");
+    } else if (opened.error == ENOENT) {
         error = QFileInfo(path).isSymLink() ? QStringLiteral("リンク先のファイルがありません")
                                             : QStringLiteral("ファイルが見つかりません");
-        break;
-    case EACCES:
-    case EPERM:
+    } else if (opened.error == EACCES || opened.error == EPERM) {
         error = QStringLiteral("読み取りの権限がありません");
-        break;
-    case EISDIR:
-        error = folder;
-        break;
-    default:
+    } else {
         error = QStringLiteral("開けません。%1")
                     .arg(FileError::reason(opened.error, FileError::Access::Read));
     }

@@ -83,7 +83,7 @@ QString putAll(QFileDevice &file, const PartsListFile::Produce &produce, bool &k
 // straight into; replacing them with a regular file would break them.
 QString writeInPlace(const QString &path, const PartsListFile::Produce &produce)
 {
-    QFile file(path);
+    QFile file(FileKind::openName(path));
     errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return QStringLiteral("開けません。%1。")
@@ -107,7 +107,14 @@ QString writeInPlace(const QString &path, const PartsListFile::Produce &produce)
 PartsListFile::ReadResult PartsListFile::read(const QString &path)
 {
     ReadResult result;
-    // A device or pipe could block or never end; a parts list is a plain file.
+    // A device or pipe could block or never end; a parts list is a plain
+    // file. Asked first: on Windows a device name such as NUL exists in no folder.
+    if (const FileKind::Kind kind = FileKind::of(path);
+        kind == FileKind::Stream || kind == FileKind::Other) {
+        result.error = QStringLiteral("通常のファイルではありません。");
+        return result;
+    }
+    // Opened without waiting: a FIFO swapped in after that look is told, not waited on.
     const FileKind::Opened opened = FileKind::openRegular(path);
     if (!opened.file) {
         result.error = openFailure(path, opened);
@@ -171,14 +178,15 @@ QString PartsListFile::write(const QString &path, const QByteArray &bytes)
 
 QString PartsListFile::write(const QString &path, const Produce &produce)
 {
+    // Devices and pipes first: on Windows NUL does not exist as a file.
+    if (isStreamTarget(path)) {
+        return writeInPlace(path, produce);
+    }
     const QFileInfo info(path);
     if (info.isDir()) {
         return QStringLiteral("同じ名前のフォルダーがあります。");
     }
     if (info.exists() && !info.isFile()) {
-        if (isStreamTarget(path)) {
-            return writeInPlace(path, produce);
-        }
         return QStringLiteral("通常のファイルではないので置き換えません。");
     }
     // QSaveFile would only say, in English, that the file is not writable.

@@ -105,32 +105,9 @@ QString reason(int errorNumber, Access access)
 
 QString reason(const QFileDevice &file, int errorNumber, Access access)
 {
-    // The text Qt kept is its text for the error that happened.
-    const QString told = file.errorString();
-#ifdef Q_OS_WIN
-    // Qt tells Windows errors by their system text; these are the ones a
-    // user can act on, under the C library's number for the same cause.
-    static constexpr std::pair<int, int> windowsErrors[] = {
-        {2, ENOENT},   // ERROR_FILE_NOT_FOUND
-        {3, ENOENT},   // ERROR_PATH_NOT_FOUND
-        {5, EACCES},   // ERROR_ACCESS_DENIED
-        {19, EROFS},   // ERROR_WRITE_PROTECT
-        {32, EBUSY},   // ERROR_SHARING_VIOLATION
-        {39, ENOSPC},  // ERROR_HANDLE_DISK_FULL
-        {112, ENOSPC}, // ERROR_DISK_FULL
-    };
-    for (const auto &[windowsError, number] : windowsErrors) {
-        if (told == qt_error_string(windowsError)) {
-            return text(*find(number), access);
-        }
+    if (const Known *entry = find(numberOf(file))) {
+        return text(*entry, access);
     }
-#else
-    for (const Known &entry : known) {
-        if (told == qt_error_string(entry.number)) {
-            return text(entry, access);
-        }
-    }
-#endif
     if (const Known *entry = find(errorNumber)) {
         return text(*entry, access);
     }

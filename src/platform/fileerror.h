@@ -20,4 +20,16 @@ QString reason(int errorNumber, Access access);
 // is one, is matched against the system's texts first.
 QString reason(const QFileDevice &file, int errorNumber, Access access);
 
+// The C library's number for the cause a failed Qt file operation reports
+// in its text, or 0 when the text names none the user could act on. Each
+// system has its own (fileerror_unix.cpp, fileerror_win.cpp): on Windows a
+// folder opened as a file reports "access denied" and is told as EISDIR.
+int numberOf(const QFileDevice &file);
+
+#ifdef Q_OS_WIN
+// The C library's number for a Windows error code (GetLastError()), for the
+// causes a user can act on; EIO for the others.
+int numberOfWindowsError(unsigned long windowsError);
+#endif
+
 } // namespace FileError

@@ -8,13 +8,14 @@ class QFile;
 
 // What a path names, as far as reading and writing lists cares, and whether
 // two paths name the same file (links and aliases such as /dev/fd/N included).
+// Each system has its own implementation (filekind_unix.cpp, filekind_win.cpp).
 namespace FileKind {
 
 enum Kind {
     Missing,
     Regular,
     Directory,
-    Stream, // a character device or a FIFO: written into, never replaced
+    Stream, // a character device, a FIFO or a pipe: written into, never replaced
     Other,  // sockets, block devices and the like
 };
 
@@ -27,17 +28,23 @@ int writeAccessError(const QString &path);
 // False when either path does not exist.
 bool sameFile(const QString &a, const QString &b);
 
-// A file opened for reading, or why not.
+// The name to open `path` by. On Windows a device name such as NUL, CON or
+// COM1 (in any folder, with any extension) names the device, which Qt would
+// otherwise create as an ordinary file; it becomes \\.\NUL. Elsewhere, and
+// for any other name, `path` itself.
+QString openName(const QString &path);
+
 struct Opened
 {
-    std::unique_ptr<QFile> file; // open, unbuffered; null on failure
-    int error = 0;               // the C library's error number when the open failed
-    Kind kind = Regular;         // what the path named when it was no regular file
+    std::unique_ptr<QFile> file; // open for reading, unbuffered; null on failure
+    Kind kind = Missing;         // what the path named, when it could be opened
+    int error = 0;               // the C library's error number of a failed open
 };
 
-// Opens `path` for reading only if, once open, it is a regular file. The
-// open never waits: a path that turns into a FIFO or a device between a look
-// at it and the open is told, not waited on.
+// Opens an existing regular file to read it. The open never waits (a FIFO
+// without a writer would) and lets other programs go on using the file; a
+// file held exclusively by another program gives EBUSY, a folder EISDIR.
+// Anything but a regular file is closed again at once and only told by `kind`.
 Opened openRegular(const QString &path);
 
 } // namespace FileKind

@@ -7,7 +7,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 
-QSettingsStore::QSettingsStore() = default;
+QSettingsStore::QSettingsStore(Owner owner) : m_owner(owner) {}
 
 QSettingsStore::QSettingsStore(const QString &iniFile) : m_iniFile(iniFile) {}
 
@@ -22,6 +22,9 @@ QString QSettingsStore::iniPath(const QString &application) const
     Q_UNUSED(application);
     return QString();
 #else
+    // Both owners' stores are files of their own, told apart by their
+    // application's name.
+    static_cast<void>(m_owner);
     // Where QSettings keeps a user-scope INI file of this organisation name.
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QLatin1Char('/') + application + QStringLiteral(".ini");
@@ -49,9 +52,15 @@ QSettings *QSettingsStore::settingsFor(const QString &application)
             m_settings = std::make_unique<QSettings>(m_iniFile, QSettings::IniFormat);
         } else {
 #ifdef Q_OS_WIN
-            m_settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                                     QStringLiteral("VB and VBA Program Settings"),
-                                                     application);
+            QString root = qEnvironmentVariable("TAVO_SETTINGS_ROOT");
+            if (root.isEmpty()) {
+                root = QStringLiteral("HKEY_CURRENT_USER\\Software");
+            }
+            if (m_owner == Owner::OldProgram) {
+                root += QStringLiteral("\\VB and VBA Program Settings");
+            }
+            m_settings = std::make_unique<QSettings>(root + QLatin1Char('\\') + application,
+                                                     QSettings::NativeFormat);
 #else
             m_settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                                      application);

@@ -11,15 +11,22 @@
 
 class QSettings;
 
-// The settings store on top of QSettings. The default store is the user's
-// own: on Windows the registry key the old programs used
+// The settings store on top of QSettings. The default stores are the user's
+// own: on Windows in the registry, elsewhere the INI file
+// <config dir>/<application>.ini. The old program's store is the key it used
 // (HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<application>), so
-// stored positions carry over; elsewhere the INI file <config dir>/<application>.ini.
-// A store on an explicit INI file serves tests and other locations.
+// that stored positions carry over; what only this program keeps goes under
+// HKEY_CURRENT_USER\Software\<application> instead, leaving that key as the
+// old program knows it. The environment variable TAVO_SETTINGS_ROOT names
+// another registry key in place of HKEY_CURRENT_USER\Software, so that tests
+// never touch the user's own. A store on an explicit INI file serves tests
+// and other locations.
 class QSettingsStore : public SettingsStore
 {
 public:
-    QSettingsStore();
+    enum class Owner { OldProgram, Ours };
+
+    explicit QSettingsStore(Owner owner = Owner::OldProgram);
     explicit QSettingsStore(const QString &iniFile);
     ~QSettingsStore() override;
 
@@ -38,6 +45,7 @@ private:
     QSettings *settingsFor(const QString &application);
     QString iniPath(const QString &application) const;
 
+    Owner m_owner = Owner::OldProgram;
     QString m_iniFile;
     QString m_application;
     std::unique_ptr<QSettings> m_settings;

@@ -3,6 +3,7 @@
 #include "pagelayout.h"
 #include "platform/fileerror.h"
 #include "platform/savefile.h"
+#include "platform/fonts.h"
 #include "sheetprinter.h"
 #include "shell/tablemodel.h"
 
@@ -63,9 +64,7 @@ QByteArray withFullwidthTilde(QByteArray pdf)
 QFont printFont()
 {
     QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
-                      QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
-                      QStringLiteral("Noto Sans CJK JP")});
+    font.setFamilies(Fonts::printFamilies());
     font.setPointSize(9);
     return font;
 }

@@ -3,6 +3,7 @@
 #include "columnlayout.h"
 #include "platform/apptitle.h"
 #include "platform/dialogs.h"
+#include "platform/fonts.h"
 #include "settings/positionsettings.h"
 #include "statustext.h"
 #include "tablehistory.h"
@@ -63,9 +64,7 @@ MainWindow::MainWindow(Dialogs &dialogs, PositionSettings &positions, QWidget *p
 
     m_grid->setModel(m_table);
     QFont gridFont;
-    gridFont.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                          QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP"),
-                          QStringLiteral("IPAGothic")});
+    gridFont.setFamilies(Fonts::gridFamilies());
     gridFont.setPointSize(9);
     m_grid->setFont(gridFont);
     m_grid->verticalHeader()->hide();

@@ -32,6 +32,8 @@ private Q_SLOTS:
     void dropOnTheTable();
     void dropWithoutFilesIsIgnored();
     void directoryEndsTheDrop();
+    void namesAsTheFileManagerGivesThem_data();
+    void namesAsTheFileManagerGivesThem();
     void unreadableFilesGetNoRowAndAreListed_data();
     void unreadableFilesGetNoRowAndAreListed();
     void fileWithoutTextGetsARowAndANotice();
@@ -139,6 +141,42 @@ void TestDrop::directoryEndsTheDrop()
     // Rows before the folder stay, unsorted; nothing after it is read; no status.
     QCOMPARE(fixture.column(0), (QStringList{"Z-2", "Z-9"}));
     QCOMPARE(fixture.window.statusMessage(), QString());
+}
+
+// The file manager hands over native names: Japanese, on Windows with a
+// drive letter and backslashes, or a network (UNC) name.
+void TestDrop::namesAsTheFileManagerGivesThem_data()
+{
+    QTest::addColumn<QString>("spelling");
+    QTest::addColumn<bool>("readable");
+    QTest::newRow("japanese name with half-width kana") << "japanese" << true;
+#ifdef Q_OS_WIN
+    QTest::newRow("drive letter and backslashes") << "native" << true;
+    QTest::newRow("network name of a missing server") << "unc" << false;
+#endif
+}
+
+void TestDrop::namesAsTheFileManagerGivesThem()
+{
+    QFETCH(QString, spelling);
+    QFETCH(bool, readable);
+    Fixture fixture;
+    QString path = fixture.drawing("図面ｱ①.mi", "A-1", "ﾌﾞﾗｹｯﾄ");
+    if (spelling == "native") {
+        path = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+        QVERIFY(path.at(1) == u':' && path.contains(u'\\'));
+    } else if (spelling == "unc") {
+        path = "\\\\tavo-no-such-server\\部品\\図面.mi";
+    }
+    fixture.drop({path});
+    if (readable) {
+        QCOMPARE(fixture.column(1), QStringList{"ﾌﾞﾗｹｯﾄ"});
+        QVERIFY(fixture.dialogs.shown.isEmpty());
+        return;
+    }
+    QCOMPARE(fixture.dialogs.kinds(), QStringList{"warning"});
+    QVERIFY2(fixture.dialogs.shown.first().text.contains("tavo-no-such-server"),
+             qPrintable(fixture.dialogs.shown.first().text));
 }
 
 void TestDrop::unreadableFilesGetNoRowAndAreListed_data()

@@ -1,6 +1,7 @@
 #include "platform/codepage.h"
 #include "titleblockbuilder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -27,10 +28,18 @@ private Q_SLOTS:
     void keptListsAndPdf();
     void nothingLostSilently_data();
     void nothingLostSilently();
+    void namesAndTargets_data();
+    void namesAndTargets();
     void severalLayouts_data();
     void severalLayouts();
 
 private:
+    // Standard error as text: Windows writes it in the system's code page
+    // with CR LF, as its programs read each other's output.
+    static QString errorTextOf(QProcess &process)
+    {
+        return QString::fromLocal8Bit(process.readAllStandardError()).remove(u'\r');
+    }
     static QString examplePositions()
     {
         QFile file(QStringLiteral(TAVO_EXAMPLES "/positions.txt"));
@@ -113,7 +122,7 @@ void TestTavoExtract::run()
     if (!output.isEmpty()) {
         QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(output));
     }
-    const QString standardError = QString::fromUtf8(process.readAllStandardError());
+    const QString standardError = errorTextOf(process);
     if (errorText.isEmpty()) {
         QCOMPARE(standardError, QString());
     }
@@ -370,7 +379,7 @@ void TestTavoExtract::nothingLostSilently()
     process.setProcessEnvironment(environment);
     process.start(command, arguments);
     QVERIFY(process.waitForFinished(30000));
-    const QString standardError = QString::fromUtf8(process.readAllStandardError());
+    const QString standardError = errorTextOf(process);
     QCOMPARE(process.exitCode(), exitCode);
     if (errorText.isEmpty()) {
         QCOMPARE(standardError, QString());
@@ -413,6 +422,72 @@ void TestTavoExtract::nothingLostSilently()
         QVERIFY(S_ISCHR(status.st_mode));
     }
 #endif
+}
+
+void TestTavoExtract::namesAndTargets_data()
+{
+    QTest::addColumn<QString>("drawing"); // the copy of an example, in $DIR
+    QTest::addColumn<QString>("output");  // -o; empty: standard output
+    QTest::addColumn<bool>("written");    // the list arrives in `output`
+
+    QTest::newRow("japanese names") << "$DIR/図面ｱ①.mi"
+                                    << "$DIR/部品表ｶ.txt" << true;
+    QTest::newRow("standard output keeps CR LF") << "$DIR/A-2.mi"
+                                                 << "" << true;
+#ifdef Q_OS_WIN
+    QTest::newRow("drive letter and backslashes") << "$NATIVE\\図面.mi"
+                                                  << "$NATIVE\\部品表.txt" << true;
+    QTest::newRow("extended-length drawing name") << "\\\\?\\$NATIVE\\図面.mi"
+                                                  << "$NATIVE\\部品表.txt" << true;
+    QTest::newRow("-o NUL writes nothing anywhere") << "$DIR/A-2.mi"
+                                                    << "NUL" << false;
+    QTest::newRow("-o nul.txt is the device as well") << "$DIR/A-2.mi"
+                                                      << "nul.txt" << false;
+#endif
+}
+
+void TestTavoExtract::namesAndTargets()
+{
+    QFETCH(QString, drawing);
+    QFETCH(QString, output);
+    QFETCH(bool, written);
+    QTemporaryDir dir;
+    const QString native = QDir::toNativeSeparators(QFileInfo(dir.path()).absoluteFilePath());
+    for (QString *name : {&drawing, &output}) {
+        name->replace("$DIR", dir.path()).replace("$NATIVE", native);
+    }
+    const auto plain = [](const QString &name) {
+        return name.startsWith("\\\\?\\") ? name.mid(4) : name;
+    };
+    QVERIFY(QFile::copy(QStringLiteral(TAVO_EXAMPLES "/A-2.mi"), plain(drawing)));
+    QStringList arguments{"--xy", examplePositions(), drawing};
+    if (!output.isEmpty()) {
+        arguments << "-o" << output;
+    }
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    process.start(QStringLiteral(TAVO_BIN_DIR "/tavo-extract"), arguments);
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(errorTextOf(process), QString());
+    QCOMPARE(process.exitCode(), 0);
+    QByteArray bytes = process.readAllStandardOutput();
+    if (!output.isEmpty()) {
+        QCOMPARE(bytes, QByteArray());
+        QFile file(plain(output));
+        if (written) {
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            bytes = file.readAll();
+        }
+    }
+    // Nothing but the copied drawing and the list: no file named after a device.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), written && !output.isEmpty() ? 2 : 1);
+    if (written) {
+        // "カバー" in code page 932, one row, each line ended by one CR LF.
+        QVERIFY2(bytes.startsWith("\"A-2\",\"\x83\x4A\x83\x6F\x81\x5B"), bytes.constData());
+        QCOMPARE(bytes.count("\r\n"), 1);
+        QVERIFY(bytes.endsWith("\"\r\n"));
+        QVERIFY(!bytes.contains("\r\r"));
+    }
 }
 
 void TestTavoExtract::severalLayouts_data()
@@ -471,8 +546,7 @@ void TestTavoExtract::severalLayouts()
     QCOMPARE(process.exitCode(), 0); // a drawing without 図番 is no failure
     QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()),
              rows.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
-    const QStringList errors =
-        QString::fromUtf8(process.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+    const QStringList errors = errorTextOf(process).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(errors.size(), unnamed.size());
     for (qsizetype index = 0; index < errors.size(); ++index) {
         QVERIFY2(errors[index].contains(dir.filePath(unnamed[index]) + ": ") &&

@@ -300,6 +300,9 @@ void TestTitleExtractor::unreadablePaths()
     if (kind == "directory") {
         path = dir.path();
     } else if (kind == "link") {
+#ifdef Q_OS_WIN
+        QSKIP("Windows makes a shortcut file (.lnk) here, not a link");
+#endif
         QVERIFY(QFile::link(dir.filePath("gone.mi"), path));
     } else if (kind == "fifo" || kind == "device" || kind == "unreadable") {
 #ifdef Q_OS_UNIX
@@ -317,7 +320,11 @@ void TestTitleExtractor::unreadablePaths()
             QVERIFY(file.setPermissions(QFileDevice::WriteOwner));
         }
 #else
-        QSKIP("needs a Unix file system");
+        if (kind == "device") {
+            path = dir.filePath("nul.mi"); // a device name in every folder
+        } else {
+            QSKIP("Windows has no FIFOs, and its owner reads a file whatever its permissions");
+        }
 #endif
     }
     // Must come back at once: a FIFO or /dev/zero is never read.

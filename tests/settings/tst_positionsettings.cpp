@@ -1,7 +1,9 @@
 #include "platform/qsettingsstore.h"
 #include "settings/positionsettings.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -21,6 +23,7 @@ private Q_SLOTS:
     void unwritableStoreReportsFailure();
     void garbageStoreLoadsAndSaves_data();
     void garbageStoreLoadsAndSaves();
+    void userStoresKeepTheOldProgramsKeyClean();
     void setsAndLabelWordsKeepTheirPlaces();
 };
 
@@ -163,6 +166,74 @@ void TestPositionSettings::garbageStoreLoadsAndSaves()
     positions.LoadPositionSettings();
     QCOMPARE(positions.XYPos[9], QString("12.5"));
     QCOMPARE(positions.XYPos[1], key2);
+}
+
+// The user's own stores, redirected for tests (XDG_CONFIG_HOME, or on
+// Windows TAVO_SETTINGS_ROOT): positions as the old program stored them are
+// read as they are, and what only this program keeps goes elsewhere.
+void TestPositionSettings::userStoresKeepTheOldProgramsKeyClean()
+{
+    const QStringList stored = {"360", "22.5", "300", "32.5", "250", "32.5",
+                                "250", "22.5", "395", "32.5", "300", "12.5"};
+#ifdef Q_OS_WIN
+    const QString root = qEnvironmentVariable("TAVO_SETTINGS_ROOT");
+    QVERIFY2(root.startsWith("HKEY_CURRENT_USER\\Software\\Tavo tests\\"), qPrintable(root));
+    const QString oldKey = root + "\\VB and VBA Program Settings\\Radoverurid";
+    QSettings(oldKey, QSettings::NativeFormat).remove(QString());
+    // Exactly what the old program's SaveSetting left: string values, imported
+    // as a user imports a .reg file.
+    QString reg = "Windows Registry Editor Version 5.00\r\n\r\n[" + oldKey + "\\XYIni]\r\n";
+    for (int entry = 0; entry < PositionSettings::Count; ++entry) {
+        reg += QStringLiteral("\"%1\"=\"%2\"\r\n")
+                   .arg(PositionSettings::keyName(entry), stored[entry]);
+    }
+    QTemporaryDir dir;
+    QFile file(dir.filePath("old.reg"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("\xFF\xFE");
+    file.write(reinterpret_cast<const char *>(reg.utf16()), reg.size() * 2);
+    file.close();
+    QCOMPARE(QProcess::execute("reg", {"import", QDir::toNativeSeparators(file.fileName())}), 0);
+#else
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    QVERIFY(config.contains("testhome"));
+    QFile::remove(config + "/Radoverurid.ini");
+    QFile ini(config + "/Radoverurid.ini");
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[XYIni]\r\n");
+    for (int entry = 0; entry < PositionSettings::Count; ++entry) {
+        ini.write(QStringLiteral("%1=%2\r\n")
+                      .arg(PositionSettings::keyName(entry), stored[entry])
+                      .toUtf8());
+    }
+    ini.close();
+#endif
+    {
+        QSettingsStore store;
+        PositionSettings positions(store);
+        positions.LoadPositionSettings();
+        for (int entry = 0; entry < PositionSettings::Count; ++entry) {
+            QCOMPARE(positions.XYPos[std::size_t(entry)], stored[entry]);
+        }
+        positions.XYPos[0] = "361";
+        QVERIFY(positions.SavePositionSettings());
+        QSettingsStore ours(QSettingsStore::Owner::Ours);
+        ours.SaveSetting("Tavo", "Window", "Geometry", "AdnQywADAAA");
+        QVERIFY(ours.flush());
+        QVERIFY(ours.location() != store.location());
+    }
+#ifdef Q_OS_WIN
+    QSettings old(oldKey, QSettings::NativeFormat);
+    QCOMPARE(QSettings(root + "\\Tavo", QSettings::NativeFormat).value("Window/Geometry"),
+             QVariant("AdnQywADAAA"));
+#else
+    QSettings old(config + "/Radoverurid.ini", QSettings::IniFormat);
+    QCOMPARE(QSettings(config + "/Tavo.ini", QSettings::IniFormat).value("Window/Geometry"),
+             QVariant("AdnQywADAAA"));
+#endif
+    QCOMPARE(old.childGroups(), QStringList{"XYIni"});
+    QCOMPARE(old.value("XYIni/Key1").toString(), QString("361"));
+    QCOMPARE(old.value("XYIni/Key12").toString(), QString("12.5"));
 }
 
 void TestPositionSettings::setsAndLabelWordsKeepTheirPlaces()
