@@ -1,22 +1,43 @@
-# Install-time script: copies beside the programs every DLL that they and
-# their Qt plugins load, except Windows' own. The DLLs are read from the
-# PE import tables (objdump), so it works when cross-compiling too.
-set(CMAKE_GET_RUNTIME_DEPENDENCIES_PLATFORM windows+pe)
-set(CMAKE_GET_RUNTIME_DEPENDENCIES_TOOL objdump)
-set(CMAKE_GET_RUNTIME_DEPENDENCIES_COMMAND "${TAVO_DEPLOY_OBJDUMP}")
-file(GET_RUNTIME_DEPENDENCIES
-     EXECUTABLES ${TAVO_DEPLOY_EXECUTABLES}
-     MODULES ${TAVO_DEPLOY_MODULES}
-     DIRECTORIES ${TAVO_DEPLOY_DIRECTORIES}
-     RESOLVED_DEPENDENCIES_VAR _resolved
-     UNRESOLVED_DEPENDENCIES_VAR _unresolved
-     PRE_EXCLUDE_REGEXES "^api-ms-" "^ext-ms-"
-     POST_EXCLUDE_REGEXES "[/\\\\][Ss][Yy][Ss][Tt][Ee][Mm]32[/\\\\]")
-# What is not found on the build machine is Windows' own (kernel32, user32,
-# ...) unless it is one of Qt's or a MinGW/MSYS2 library: those must ship.
-foreach(_dll IN LISTS _unresolved)
-    if(_dll MATCHES "^(Qt6|lib|zlib)")
-        message(FATAL_ERROR "${_dll} is needed but not found in ${TAVO_DEPLOY_DIRECTORIES}")
-    endif()
+# Install-time script: copies beside the programs every DLL that they, their
+# Qt plugins and those DLLs in turn load, found in the Qt and compiler
+# folders given; what is in none of them is Windows' own. The import tables
+# are read with objdump, so it works when cross-compiling too. Windows
+# matches DLL names without regard to case, and so does this.
+set(_index)
+foreach(_dir IN LISTS TAVO_DEPLOY_DIRECTORIES)
+    file(GLOB _dlls LIST_DIRECTORIES false "${_dir}/*.dll" "${_dir}/*.DLL")
+    foreach(_dll IN LISTS _dlls)
+        get_filename_component(_name "${_dll}" NAME)
+        string(TOLOWER "${_name}" _name)
+        if(NOT DEFINED _path_${_name})
+            set(_path_${_name} "${_dll}")
+        endif()
+    endforeach()
 endforeach()
-file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}" TYPE SHARED_LIBRARY FILES ${_resolved})
+
+set(_queue ${TAVO_DEPLOY_EXECUTABLES} ${TAVO_DEPLOY_MODULES})
+set(_found)
+while(_queue)
+    list(POP_FRONT _queue _file)
+    execute_process(COMMAND "${TAVO_DEPLOY_OBJDUMP}" -p "${_file}" OUTPUT_VARIABLE _dump
+                    RESULT_VARIABLE _status)
+    if(NOT _status EQUAL 0)
+        message(FATAL_ERROR "cannot read the imports of ${_file}")
+    endif()
+    string(REGEX MATCHALL "DLL Name: [^\r\n]+" _imports "${_dump}")
+    foreach(_import IN LISTS _imports)
+        string(REGEX REPLACE "^DLL Name: " "" _name "${_import}")
+        string(STRIP "${_name}" _name)
+        string(TOLOWER "${_name}" _name)
+        if(DEFINED _path_${_name})
+            list(FIND _found "${_path_${_name}}" _at)
+            if(_at EQUAL -1)
+                list(APPEND _found "${_path_${_name}}")
+                list(APPEND _queue "${_path_${_name}}")
+            endif()
+        elseif(_name MATCHES "^(qt6|lib|zlib)")
+            message(FATAL_ERROR "${_file} needs ${_name}, found in none of ${TAVO_DEPLOY_DIRECTORIES}")
+        endif()
+    endforeach()
+endwhile()
+file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}" TYPE SHARED_LIBRARY FILES ${_found})
