@@ -12,6 +12,12 @@ export WINEPREFIX="$repo/build-windows/wine-package"
 . scripts/wine-env.sh
 unset WINEPATH WINEQT_QPA_PLATFORM
 fail() { echo "windows package check: $*" >&2; exit 1; }
+# Checks after the install go on when one fails, so that one run shows all.
+problems=0
+problem() {
+    echo "windows package check: $*" >&2
+    problems=$((problems + 1))
+}
 setup=$(ls build-windows/tavo-*-win64-setup.exe)
 [ -x build/bin/tavo-extract ] || fail "build/bin/tavo-extract missing: run the Linux build first"
 rm -rf "$WINEPREFIX"
@@ -44,12 +50,12 @@ for encoding in cp932 utf8; do
     [ "$encoding" = utf8 ] && flag=--utf8
     XDG_CONFIG_HOME="$out" build/bin/tavo-extract --xy "$xy" $flag -o "$out/linux-$encoding.txt" examples/*.mi
     "$wine" "$installed/tavo-extract.exe" --xy "$xy" $flag -o "$out/windows-$encoding.txt" examples/*.mi ||
-        fail "tavo-extract.exe $flag ended with status $?"
+        problem "tavo-extract.exe $flag -o ended with status $?"
     "$wine" "$installed/tavo-extract.exe" --xy "$xy" $flag examples/*.mi >"$out/windows-$encoding-stdout.txt" ||
-        fail "tavo-extract.exe $flag (standard output) ended with status $?"
-    cmp "$out/linux-$encoding.txt" "$out/windows-$encoding.txt" || fail "-o $encoding differs from Linux"
+        problem "tavo-extract.exe $flag (standard output) ended with status $?"
+    cmp "$out/linux-$encoding.txt" "$out/windows-$encoding.txt" || problem "-o $encoding differs from Linux"
     cmp "$out/linux-$encoding.txt" "$out/windows-$encoding-stdout.txt" ||
-        fail "standard output $encoding differs from Linux"
+        problem "standard output $encoding differs from Linux"
 done
 
 # The window: started from the installed folder, it must show itself.
@@ -66,17 +72,27 @@ for _ in $(seq 60); do
 done
 sleep 2
 import -window root build-windows/wine-window.png 2>/dev/null || true
-kill "$tavo" 2>/dev/null || true
+# Closed as a user closes it (WM_CLOSE), so that it takes away what it made.
+"$wine" taskkill /im tavo.exe >/dev/null 2>&1 || true
+for _ in $(seq 20); do
+    kill -0 "$tavo" 2>/dev/null || break
+    sleep 1
+done
+if kill -0 "$tavo" 2>/dev/null; then
+    problem "tavo.exe did not close when asked to"
+    kill "$tavo" 2>/dev/null || true
+fi
 wait "$tavo" 2>/dev/null || true
 "$wineserver" -w
-[ -n "$shown" ] || fail "tavo.exe showed no window"
+[ -n "$shown" ] || problem "tavo.exe showed no window"
 
 # The uninstaller runs from a copy of itself: wait for every process.
 "$wine" "$installed/uninstall.exe" /S
 "$wineserver" -w
 snapshot >build-windows/wine-after.txt
-diff build-windows/wine-before.txt build-windows/wine-after.txt || fail "the uninstaller left the lines above"
+diff build-windows/wine-before.txt build-windows/wine-after.txt || problem "the uninstaller left the lines above"
 if "$wine" reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tavo' >/dev/null 2>&1; then
-    fail "the uninstaller left its registry key"
+    problem "the uninstaller left its registry key"
 fi
+[ "$problems" -eq 0 ] || fail "$problems problem(s) with $(basename "$setup")"
 echo "windows package check: $(basename "$setup") ok"
