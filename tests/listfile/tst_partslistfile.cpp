@@ -39,7 +39,7 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-bool runAsRoot()
+[[maybe_unused]] bool runAsRoot() // used only where tmpfs can be mounted
 {
 #ifdef Q_OS_UNIX
     return geteuid() == 0;
