@@ -18,8 +18,9 @@ export WINEPATH="$(winpath "$toolchain/x86_64-w64-mingw32/bin");$(winpath /usr/l
 rm -rf "$WINEPREFIX"
 # One server for the whole run instead of one per test program; ended
 # however the run ends.
-"$wineserver" -p
 trap '"$wineserver" -k 2>/dev/null || true' EXIT INT TERM
+mkdir -p "$WINEPREFIX"
+"$wineserver" -p
 "$wine" wineboot -i >/dev/null 2>&1
 
 log=build-windows/wine-ctest.log
