@@ -28,6 +28,7 @@ install(CODE "
     set(TAVO_DEPLOY_MODULES \"${_tavo_plugin_files}\")
     set(TAVO_DEPLOY_DIRECTORIES \"${_tavo_dll_dirs}\")
     set(TAVO_DEPLOY_OBJDUMP \"${CMAKE_OBJDUMP}\")
+    set(TAVO_DEPLOY_STRIP \"${CMAKE_STRIP}\")
     include(\"${CMAKE_CURRENT_LIST_DIR}/install-runtime-dlls.cmake\")
 ")
 
