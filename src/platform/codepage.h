@@ -7,8 +7,10 @@
 #include <QStringView>
 
 // Text in the Japanese Windows code page (932: Shift_JIS with the NEC and IBM
-// extensions, through ICU) and the UTF-8 alternative. Invalid bytes decode to
-// U+FFFD; decoding never fails.
+// extensions and the user-defined area, converted as Windows does it, from
+// the project's own table: every platform reads and writes the same bytes)
+// and the UTF-8 alternative. decode() writes each invalid byte sequence as
+// U+FFFD; decodeValid() tells whether there was one.
 namespace CodePage {
 
 QString decode(QByteArrayView bytes);
@@ -35,10 +37,5 @@ bool encodeInto(QStringView text, QByteArray &out, QList<qsizetype> *unencodable
 // The same into memory with room for two bytes a UTF-16 unit of the text;
 // returns the end of what was written.
 char *encodeTo(QStringView text, char *out, QList<qsizetype> *unencodable = nullptr);
-
-// ICU's conversion itself, as the functions above gave it before they kept
-// their own tables: what the tables are built from and checked against.
-QString icuDecode(QByteArrayView bytes);
-Encoded icuEncode(QStringView text);
 
 } // namespace CodePage

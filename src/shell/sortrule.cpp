@@ -121,10 +121,10 @@ SortRule::Key::Key(const SortRule *rule, Kind kind, double number, QString text)
     }
 }
 
-const QCollatorSortKey &SortRule::Key::collationKey() const
+const CollationKey &SortRule::Key::collationKey() const
 {
     if (!m_collationKey) {
-        m_collationKey = m_rule->m_collator.sortKey(m_text);
+        m_collationKey.emplace(m_rule->m_collator, m_text);
     }
     return *m_collationKey;
 }
@@ -196,7 +196,7 @@ QList<qsizetype> SortRule::order(qsizetype count, TextGetter textAt, const void 
     others.reserve(std::size_t(count));
     std::vector<char> tails; // plain keys' bytes beyond their heads
     std::vector<char> key;
-    std::vector<QCollatorSortKey> collationKeys;
+    std::vector<CollationKey> collationKeys;
     collationKeys.reserve(std::size_t(count));
     // Names and materials repeat down a column: a text that needs a
     // collation key gets it once, and its copies share it. A column whose
@@ -232,7 +232,7 @@ QList<qsizetype> SortRule::order(qsizetype count, TextGetter textAt, const void 
             }
         }
         others.push_back({qsizetype(collationKeys.size()), i});
-        collationKeys.push_back(m_collator.sortKey(text));
+        collationKeys.emplace_back(m_collator, text);
     }
     collated.clear();
 
@@ -262,14 +262,14 @@ QList<qsizetype> SortRule::order(qsizetype count, TextGetter textAt, const void 
     // Each other text goes in after the plain texts before it, found by a
     // search that widens from where the last one went: collation keys are
     // made only for the plain texts it looks at.
-    std::vector<std::optional<QCollatorSortKey>> plainKeys(others.empty() ? 0 : plains.size());
+    std::vector<std::optional<CollationKey>> plainKeys(others.empty() ? 0 : plains.size());
     std::size_t next = 0;
     for (const TextEntry &other : others) {
-        const QCollatorSortKey &otherKey = collationKeys[std::size_t(other.key)];
+        const CollationKey &otherKey = collationKeys[std::size_t(other.key)];
         const auto after = [&](std::size_t p) {
-            std::optional<QCollatorSortKey> &plainKey = plainKeys[p];
+            std::optional<CollationKey> &plainKey = plainKeys[p];
             if (!plainKey) {
-                plainKey = m_collator.sortKey(textAt(context, plains[p].index));
+                plainKey.emplace(m_collator, textAt(context, plains[p].index));
             }
             const int compared = plainKey->compare(otherKey);
             return compared > 0 || (compared == 0 && plains[p].index > other.index);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "platform/collationkey.h"
+
 #include <QByteArray>
-#include <QCollatorSortKey>
+#include <QCollator>
 #include <QList>
 #include <QString>
 
@@ -26,7 +28,7 @@ public:
         friend class SortRule;
         enum class Kind : unsigned char { Number, Plain, Text };
         Key(const SortRule *rule, Kind kind, double number, QString text);
-        const QCollatorSortKey &collationKey() const;
+        const CollationKey &collationKey() const;
 
         const SortRule *m_rule;
         Kind m_kind;
@@ -38,7 +40,7 @@ public:
         quint64 m_head = 0;
         QByteArray m_plainKey;
         QString m_text;
-        mutable std::optional<QCollatorSortKey> m_collationKey;
+        mutable std::optional<CollationKey> m_collationKey;
     };
 
     SortRule();
