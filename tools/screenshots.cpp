@@ -114,6 +114,20 @@ int main(int argc, char *argv[])
     shoot(out.filePath(QStringLiteral("drawing-texts.png")));
     positionsWindow->close();
 
+    // An A1 sheet of another template in set 2, its positions found by the labels.
+    window.menuActions().set2->trigger();
+    auto *secondSet = window.findChild<PositionsCommand *>()->positionsWindow(1);
+    secondSet->move(1280 - secondSet->frameGeometry().width() - 10, 10);
+    secondSet->openDrawing(QStringLiteral(TAVO_EXAMPLES "/B-5.mi"));
+    DrawingTextsWindow *labelled = secondSet->drawingWindow();
+    labelled->setGeometry(10, 30, 1000, 660);
+    labelled->findByLabels();
+    pause(300);
+    labelled->view()->zoomTo(QRectF(600, -8, 250, 60));
+    pause(500);
+    shoot(out.filePath(QStringLiteral("find-by-labels.png")));
+    secondSet->close();
+
     // The preview of a 120-row list, pages 1 and 2.
     QList<QStringList> many;
     for (int row = 1; row <= 120; ++row) {

@@ -1,5 +1,6 @@
 // tavo-extract: the title extraction without a window, for scripts.
 #include "extract/batchextraction.h"
+#include "extract/capturewindows.h"
 #include "extract/drawingtexts.h"
 #include "extract/titleextractor.h"
 #include "listfile/partslistfile.h"
@@ -45,7 +46,8 @@ namespace {
 enum ExitCode { Success = 0, Failure = 1, UsageError = 2 };
 
 const QString usage =
-    QStringLiteral("使いかた: tavo-extract [--xy X1,Y1,...,X6,Y6] [--list FILE] [-o FILE] [--utf8] "
+    QStringLiteral("使いかた: tavo-extract [--xy X1,Y1,...,X6,Y6]... [--no-labels] [--list FILE] "
+                   "[-o FILE] [--utf8] "
                    "[--pdf FILE] DRAWING...\n"
                    "          tavo-extract --texts [-o FILE] [--utf8] DRAWING");
 
@@ -122,8 +124,9 @@ struct Options
     QString list;
     QString output; // empty: standard output
     QString pdf;
-    QString xy;
+    QStringList xy; // one for each set given
     bool hasList = false;
+    bool noLabels = false;
     bool hasXy = false;
     bool utf8 = false;
     bool texts = false;
@@ -142,7 +145,7 @@ std::optional<int> parseCommandLine(const QStringList &arguments, Options &optio
     const QCommandLineOption xyOption(
         QStringLiteral("xy"),
         QStringLiteral("表題の位置 (図番, 品名, 材料, 表面処理, 個数, 備考 の順に X,Y)。"
-                       "省略時は保存された設定。"),
+                       "3 回まで指定でき、順にｾｯﾄ1, 2, 3 になります。省略時は保存された設定。"),
         QStringLiteral("X1,Y1,...,X6,Y6"));
     const QCommandLineOption outputOption({QStringLiteral("o"), QStringLiteral("output")},
                                           QStringLiteral("出力先のファイル（省略時は標準出力）"),
@@ -159,7 +162,11 @@ std::optional<int> parseCommandLine(const QStringList &arguments, Options &optio
     const QCommandLineOption textsOption(
         QStringLiteral("texts"),
         QStringLiteral("図面の文字をすべて、ファイルの順に「X タブ Y タブ 文字」の行で出力する"));
-    parser.addOptions({textsOption, listOption, pdfOption, xyOption, outputOption, utf8Option});
+    const QCommandLineOption noLabelsOption(
+        QStringLiteral("no-labels"),
+        QStringLiteral("どのｾｯﾄにも合わない図面を、表題の項目名（図番・品名など）から読まない"));
+    parser.addOptions(
+        {textsOption, listOption, pdfOption, xyOption, noLabelsOption, outputOption, utf8Option});
     parser.addPositionalArgument(QStringLiteral("DRAWING"), QStringLiteral("図面ファイル"),
                                  QStringLiteral("DRAWING..."));
 
@@ -186,7 +193,14 @@ std::optional<int> parseCommandLine(const QStringList &arguments, Options &optio
     }
     options.pdf = parser.value(pdfOption);
     options.hasXy = parser.isSet(xyOption);
-    options.xy = parser.value(xyOption);
+    options.xy = parser.values(xyOption);
+    options.noLabels = parser.isSet(noLabelsOption);
+    if (options.xy.size() > TitleExtractor::Sets) {
+        printError(QStringLiteral("--xy は 3 回（ｾｯﾄ1, 2, 3）まで指定できます（%1 回あります）。")
+                       .arg(options.xy.size()));
+        printError(usage);
+        return UsageError;
+    }
     options.utf8 = parser.isSet(utf8Option);
     options.texts = parser.isSet(textsOption);
     if (options.texts && options.drawings.size() != 1) {
@@ -234,7 +248,7 @@ std::optional<std::array<QString, 12>> positionsFromOption(const QString &text)
 
 // The stored positions. False when the store could not be read; a stored
 // value that is no number is told, as it switches its field off.
-bool positionsFromStore(std::array<QString, 12> &positions)
+bool positionsFromStore(TitleExtractor::Sources &sources)
 {
     QSettingsStore store;
     PositionSettings settings(store);
@@ -244,14 +258,21 @@ bool positionsFromStore(std::array<QString, 12> &positions)
         return false;
     }
     settings.LoadPositionSettings();
-    positions = settings.XYPos;
-    for (int entry = 0; entry < PositionSettings::Count; ++entry) {
-        const QString &value = positions[std::size_t(entry)];
-        if (!value.trimmed().isEmpty() && !positionValue(value)) {
-            printError(QStringLiteral("設定の %1（%2）が数値ではありません: 「%3」。%4 "
-                                      "は取り込みません。")
-                           .arg(entryName(entry), PositionSettings::keyName(entry), value,
-                                ColumnLayout::title(entry / 2)));
+    sources = settings.sources();
+    for (int set = 0; set < TitleExtractor::Sets; ++set) {
+        // Set 1 as always; the others only when in use.
+        if (set > 0 && !CaptureWindows::inUse(sources.sets[std::size_t(set)])) {
+            continue;
+        }
+        const QString prefix = set == 0 ? QString() : QStringLiteral("ｾｯﾄ%1 ").arg(set + 1);
+        for (int entry = 0; entry < PositionSettings::Count; ++entry) {
+            const QString &value = sources.sets[std::size_t(set)][std::size_t(entry)];
+            if (!value.trimmed().isEmpty() && !positionValue(value)) {
+                printError(QStringLiteral("設定の %1%2（%3）が数値ではありません: 「%4」。%5 "
+                                          "は取り込みません。")
+                               .arg(prefix, entryName(entry), PositionSettings::keyName(entry),
+                                    value, ColumnLayout::title(entry / 2)));
+            }
         }
     }
     return true;
@@ -390,6 +411,11 @@ bool writePdf(const QList<QString> &cells, const QString &path)
         printError(QStringLiteral("%1 に PDF を書き込めません（%2）").arg(path, error));
         return false;
     }
+    if (const int cut = shortenedCells(table); cut > 0) {
+        printError(QStringLiteral("%1: 長すぎて 2 行に収まらない %2 個の欄を「…」で切りました。")
+                       .arg(path)
+                       .arg(cut));
+    }
     return true;
 }
 
@@ -461,20 +487,24 @@ int run(const Options &options, const Arguments &arguments)
     if (options.texts) {
         return printTexts(options, arguments);
     }
-    std::array<QString, 12> positions;
+    TitleExtractor::Sources sources;
     bool allRead = true;
     if (options.hasXy) {
-        const std::optional<std::array<QString, 12>> given = positionsFromOption(options.xy);
-        if (!given) {
-            printError(usage);
-            return UsageError;
+        for (qsizetype set = 0; set < options.xy.size(); ++set) {
+            const std::optional<std::array<QString, 12>> given =
+                positionsFromOption(options.xy[set]);
+            if (!given) {
+                printError(usage);
+                return UsageError;
+            }
+            sources.sets[std::size_t(set)] = *given;
         }
-        positions = *given;
     } else if (!options.drawings.isEmpty()) {
-        allRead = positionsFromStore(positions);
+        allRead = positionsFromStore(sources);
     }
+    sources.byLabels = sources.byLabels && !options.noLabels;
 
-    BatchExtraction batch(positions);
+    BatchExtraction batch(sources);
     bool listWhole = true;
     if (options.hasList) {
         if (manySmallCells(options.list)) {
@@ -497,6 +527,16 @@ int run(const Options &options, const Arguments &arguments)
     for (const QString &path : batch.drawingsWithoutText) {
         printError(
             QStringLiteral("%1: %2").arg(arguments.shown(path), TitleExtractor::noTextNotice()));
+    }
+    // Not a failure: the row is there, with set 1's fields. Without any set
+    // configured every drawing would be named, which tells nothing.
+    bool anySet = false;
+    for (const auto &set : sources.sets) {
+        anySet = anySet || CaptureWindows::inUse(set);
+    }
+    for (const QString &path : anySet ? batch.tally.withoutDrawingNumber : QStringList()) {
+        printError(QStringLiteral("%1: 位置の設定でも項目名でも図番が見つかりません")
+                       .arg(arguments.shown(path)));
     }
     if (!options.utf8) {
         for (const QString &path : batch.drawingsWithUnencodable) {

@@ -9,14 +9,18 @@
 #include <algorithm>
 #include <vector>
 
-BatchExtraction::BatchExtraction(const std::array<QString, 12> &XYPos) : m_positions(XYPos) {}
+BatchExtraction::BatchExtraction(const std::array<QString, 12> &XYPos)
+    : m_sources{{XYPos, {}, {}}, false, {}}
+{}
+
+BatchExtraction::BatchExtraction(const TitleExtractor::Sources &sources) : m_sources(sources) {}
 
 void BatchExtraction::addDrawings(const QStringList &paths)
 {
     if (paths.isEmpty()) {
         return;
     }
-    const TitleExtractor extractor(m_positions);
+    const TitleExtractor extractor(m_sources);
     for (const QString &path : paths) {
         if (QFileInfo(path).isDir()) {
             problems.append(
@@ -32,7 +36,9 @@ void BatchExtraction::addDrawings(const QStringList &paths)
             problems.append({path, result.error});
         }
         if (result.noTextRecords) {
-            drawingsWithoutText.append(path);
+            drawingsWithoutText.append(path); // told as such, not as a drawing without 図番
+        } else {
+            tally.add(result.source, path);
         }
         bool unencodable = false;
         for (const QString &field : result.fields) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "readingtally.h"
+#include "titleextractor.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -20,7 +23,9 @@ public:
 
     static constexpr int Fields = 6;
 
+    // One set of positions, no labels.
     explicit BatchExtraction(const std::array<QString, 12> &XYPos);
+    explicit BatchExtraction(const TitleExtractor::Sources &sources);
 
     qsizetype rowCount() const { return cells.size() / Fields; }
 
@@ -34,7 +39,8 @@ public:
     QList<Problem> problems;
     QStringList drawingsWithUnencodable; // texts code page 932 cannot hold
     QStringList drawingsWithoutText;     // rows made, but no text record at all
+    ReadingTally tally;                  // how the rows were read
 
 private:
-    std::array<QString, 12> m_positions;
+    TitleExtractor::Sources m_sources;
 };

@@ -29,3 +29,14 @@ CaptureWindows::CaptureWindows(const std::array<QString, 12> &XYPos)
         }
     }
 }
+
+bool CaptureWindows::inUse(const std::array<QString, 12> &XYPos)
+{
+    for (const QString &text : XYPos) {
+        const std::optional<double> value = positionValue(text);
+        if (value ? *value != 0 : !text.trimmed().isEmpty()) {
+            return true;
+        }
+    }
+    return false;
+}

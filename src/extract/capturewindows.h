@@ -31,6 +31,9 @@ public:
 
     static double roundTo15Digits(double value);
 
+    // A set of positions whose values are all empty or 0 is not in use.
+    static bool inUse(const std::array<QString, 12> &XYPos);
+
 private:
     struct Bounds
     {

@@ -1,6 +1,7 @@
 #include "dropcontroller.h"
 
 #include "platform/dialogs.h"
+#include "readingtally.h"
 #include "settings/positionsettings.h"
 #include "shell/mainwindow.h"
 #include "shell/tablehistory.h"
@@ -80,9 +81,10 @@ bool DropController::eventFilter(QObject *watched, QEvent *event)
 void DropController::dropFiles(const QStringList &paths)
 {
     TableModel &table = m_window.table();
-    const TitleExtractor extractor(m_window.positions().XYPos);
+    const TitleExtractor extractor(m_window.positions().sources());
     QStringList problems; // files that got no row
     QStringList notices;  // files that got a row the user should look at
+    ReadingTally tally;
     TableHistory &history = m_window.history();
     history.beginWholeChange();
     auto reportProblems = [&] {
@@ -110,6 +112,19 @@ void DropController::dropFiles(const QStringList &paths)
                                             "行を追加していません。"));
         addSection(notices,
                    QStringLiteral("次の %1 個のファイルは行を追加しましたが、確かめてください。"));
+        if (!tally.allFittedASet()) {
+            // Said once, and only when some drawings fitted no set.
+            const QString how = QStringLiteral("図面の読み方: ") + tally.summary();
+            if (tally.withoutDrawingNumber.isEmpty()) {
+                parts.append(how);
+                details.append(how);
+            } else {
+                addSection(tally.withoutDrawingNumber,
+                           how + QStringLiteral("\n\n次の %1 個の図面は、位置の設定でも項目名でも"
+                                                "図番が見つからなかったため、ｾｯﾄ1 の位置で"
+                                                "読みました。"));
+            }
+        }
         if (parts.isEmpty()) {
             return;
         }
@@ -163,6 +178,8 @@ void DropController::dropFiles(const QStringList &paths)
             notices.append(
                 QStringLiteral("%1（%2）")
                     .arg(QDir::toNativeSeparators(path), TitleExtractor::noTextNotice()));
+        } else {
+            tally.add(result.source, QDir::toNativeSeparators(path));
         }
         const qsizetype row = table.Rows();
         table.setRows(row + 1);
@@ -175,5 +192,8 @@ void DropController::dropFiles(const QStringList &paths)
     progress.close();
     table.Sort(0);
     m_window.StatubarMessg(table.Rows() - 1);
+    if (!tally.onlySet1()) {
+        m_window.showReadingSummary(tally.summary());
+    }
     reportProblems();
 }

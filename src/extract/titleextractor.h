@@ -2,19 +2,37 @@
 
 #include "capturewindows.h"
 #include "drawingfile.h"
+#include "titlelabels.h"
 
 #include <QString>
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QIODevice;
 
 // Reads one drawing and returns the title fields found in it: for each
-// field the text of the last block inside its capture window.
+// field the text of the last block inside its capture window. With several
+// position sets, the first set in use whose 図番 window holds a text reads
+// the drawing; a drawing no set fits is read by its title block's labels,
+// and failing those by set 1.
 class TitleExtractor
 {
 public:
+    static constexpr int Sets = 3;
+    using Positions = std::array<QString, 12>;
+
+    struct Sources
+    {
+        std::array<Positions, Sets> sets; // sets 2 and 3 empty: not in use
+        bool byLabels = true;
+        TitleLabels labels;
+    };
+
+    // How a drawing's fields were found.
+    enum class Source { Set1, Set2, Set3, Labels, NoDrawingNumber };
+
     struct Result
     {
         bool readable = false; // false: the file got no row (see error)
@@ -22,10 +40,14 @@ public:
         std::array<QString, 6> fields;
         std::array<bool, 6> captured{};
         bool noTextRecords = false; // read, but it holds no text at all
+        Source source = Source::NoDrawingNumber;
     };
 
     // `chunkSize`: bytes read at a time (small ones serve the fuzzing).
-    explicit TitleExtractor(const std::array<QString, 12> &XYPos,
+    // One set and no labels.
+    explicit TitleExtractor(const Positions &XYPos,
+                            std::size_t chunkSize = DrawingScanner::defaultChunkSize);
+    explicit TitleExtractor(const Sources &sources,
                             std::size_t chunkSize = DrawingScanner::defaultChunkSize);
 
     // Only regular files are read; compressed drawings are expanded on the way.
@@ -39,7 +61,11 @@ private:
     using Reading = std::function<DrawingFile::Outcome(DrawingFile &, DrawingScanner &,
                                                        const DrawingScanner::BlockHandler &)>;
     Result read(const Reading &reading) const;
+    // The six fields by the labels, when they give a 図番.
+    std::optional<std::array<QString, 6>> readLabels(const Reading &reading) const;
 
-    CaptureWindows m_windows;
+    std::array<CaptureWindows, Sets> m_windows;
+    std::array<bool, Sets> m_inUse{};
+    std::optional<TitleLabels> m_labels;
     std::size_t m_chunkSize;
 };

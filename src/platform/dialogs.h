@@ -37,9 +37,12 @@ public:
     enum class PrinterChoice { Print, Cancelled, NoPrinter };
     // Lets the user choose printer, copies and which of the pages 1 ..
     // lastPage to print: all, a range, or the current page, as `printer`'s
-    // print range starts. The choice is left in `printer`. NoPrinter, with no
-    // dialog shown, when the system has no printer installed.
-    virtual PrinterChoice choosePrintPages(QWidget *parent, QPrinter &printer, int lastPage) = 0;
+    // print range starts, and the selected rows when `selection` is offered.
+    // A typed page list that cannot be read is refused with its reason. The
+    // choice is left in `printer`. NoPrinter, with no dialog shown, when the
+    // system has no printer installed.
+    virtual PrinterChoice choosePrintPages(QWidget *parent, QPrinter &printer, int lastPage,
+                                           bool selection) = 0;
 
     // 保存 / 保存しない / キャンセル: Yes, No or Cancel; 保存 the default.
     virtual Answer askToSave(QWidget *parent, const QString &text) = 0;

@@ -1,6 +1,7 @@
 #include "widgetdialogs.h"
 
 #include "apptitle.h"
+#include "print/pagelist.h"
 
 #include <QAbstractPrintDialog>
 #include <QFileDialog>
@@ -10,11 +11,49 @@
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
-#include <QPushButton>
 
 namespace {
+
+// Qt's own dialog lets a mistyped page list ("1-", "0", "3-2") through and
+// then prints the page shown: this one reads the list itself first and
+// refuses it with the reason.
+class CheckedPrintDialog : public QPrintDialog
+{
+public:
+    CheckedPrintDialog(QPrinter *printer, QWidget *parent, Dialogs &dialogs)
+        : QPrintDialog(printer, parent), m_dialogs(dialogs)
+    {}
+
+    QPageRanges typedRanges() const { return m_ranges; }
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    void accept() override
+    {
+        auto *choice = findChild<QRadioButton *>(QStringLiteral("pagesRadioButton"));
+        auto *list = findChild<QLineEdit *>(QStringLiteral("pagesLineEdit"));
+        m_ranges = {};
+        if (choice && list && choice->isChecked()) {
+            const PageList::Reading reading = PageList::read(list->text());
+            if (!reading.error.isEmpty()) {
+                m_dialogs.warning(this, QStringLiteral("印刷できません。\n") + reading.error);
+                list->setFocus();
+                list->selectAll();
+                return;
+            }
+            m_ranges = reading.ranges;
+        }
+        QPrintDialog::accept();
+    }
+#endif
+
+private:
+    Dialogs &m_dialogs;
+    QPageRanges m_ranges;
+};
 
 QString runFileDialog(QWidget *parent, const Dialogs::FileRequest &request,
                       QFileDialog::AcceptMode mode)
@@ -82,14 +121,14 @@ QString WidgetDialogs::saveFileName(QWidget *parent, const FileRequest &request)
 }
 
 Dialogs::PrinterChoice WidgetDialogs::choosePrintPages(QWidget *parent, QPrinter &printer,
-                                                       int lastPage)
+                                                       int lastPage, bool selection)
 {
     if (QPrinterInfo::availablePrinters().isEmpty()) {
         return PrinterChoice::NoPrinter;
     }
     const QPrinter::PrintRange startRange = printer.printRange();
-    QPrintDialog dialog(&printer, parent);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    CheckedPrintDialog dialog(&printer, parent, *this);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, selection);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, true);
@@ -102,6 +141,10 @@ Dialogs::PrinterChoice WidgetDialogs::choosePrintPages(QWidget *parent, QPrinter
     }
     if (dialog.exec() != QDialog::Accepted) {
         return PrinterChoice::Cancelled;
+    }
+    if (!dialog.typedRanges().isEmpty()) {
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setPageRanges(dialog.typedRanges());
     }
     // Qt hands a typed page list to CUPS as well as to the printer; the
     // program prints only the chosen pages, so CUPS must not choose again

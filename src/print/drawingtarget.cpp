@@ -1,5 +1,7 @@
 #include "drawingtarget.h"
 
+#include "textfit.h"
+
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
@@ -23,7 +25,9 @@ void DrawingTarget::DrawWidth(int pixels)
 {
     QPen pen(Qt::black);
     pen.setCosmetic(true); // device pixels, whatever the transformation
-    pen.setWidth(pixels);
+    // One dot of a 1200 dpi printer is too thin to survive a photocopier.
+    const double least = 0.1 * pixels * m_painter.device()->logicalDpiX() / 25.4;
+    pen.setWidthF(std::max<double>(pixels, least));
     pen.setCapStyle(Qt::SquareCap);
     m_painter.setPen(pen);
 }
@@ -56,50 +60,60 @@ void DrawingTarget::FontSize(double points)
 
 void DrawingTarget::Print(const QString &text)
 {
-    drawAt(text, CurrentX, m_font, 1);
-}
-
-void DrawingTarget::PrintBetween(const QString &text, double left, double right)
-{
-    const auto widthOf = [this, &text](const QFont &font) {
-        return QFontMetricsF(font, m_painter.device()).horizontalAdvance(text) /
-               m_pixelsPerMillimetre;
-    };
-    const double room = right - left;
-    double width = widthOf(m_font);
-    if (width <= 0 || room <= 0) {
-        drawAt(text, CurrentX, m_font, 1);
-        return;
-    }
-    if (CurrentX + width <= right) {
-        drawAt(text, CurrentX, m_font, 1);
-        return;
-    }
-    if (width <= room) { // fits when it starts further left
-        drawAt(text, right - width, m_font, 1);
-        return;
-    }
-    QFont font = m_font;
-    if (room / width < minimumStretch) {
-        font.setPointSizeF(m_font.pointSizeF() * room / width / minimumStretch);
-        width = widthOf(font); // hinting keeps it from shrinking exactly in proportion
-    }
-    drawAt(text, left, font, std::min(1.0, room / width));
-}
-
-void DrawingTarget::drawAt(const QString &text, double x, const QFont &font, double stretch)
-{
-    // The baseline stays where the target's own font puts it, so a shrunk
-    // text still stands on the line of its neighbours.
     const QFontMetricsF metrics(m_font, m_painter.device());
-    const QPointF topLeft = toDevice(x, CurrentY);
+    drawAt(text, CurrentX, toDevice(0, CurrentY).y() + metrics.ascent(), m_font, 1);
+    CurrentY += metrics.height() / m_pixelsPerMillimetre;
+}
+
+double DrawingTarget::widthOf(const QString &text, const QFont &font) const
+{
+    return QFontMetricsF(font, m_painter.device()).horizontalAdvance(text) / m_pixelsPerMillimetre;
+}
+
+bool DrawingTarget::PrintFitted(const QString &text, double left, double right, Align align,
+                                double bandTop, double bandBottom)
+{
+    const double room = right - left;
+    const TextFit::Fitted fitted =
+        TextFit::fit(text, room, m_font.pointSizeF(), TextFit::referenceMeasure(m_font));
+    QFont font = m_font;
+    font.setPointSizeF(fitted.points);
+    const auto place = [&](const QString &line, double baseline) {
+        const double natural = widthOf(line, font);
+        // The device's own widths may differ a little from the reference.
+        const double stretch = natural > room && natural > 0 ? room / natural : 1;
+        const double drawn = natural * stretch;
+        const double x = align == Align::Right    ? right - drawn
+                         : align == Align::Centre ? (left + right - drawn) / 2
+                                                  : left;
+        drawAt(line, x, baseline, font, stretch);
+    };
+    const QFontMetricsF own(m_font, m_painter.device());
+    if (fitted.lines.size() == 1) {
+        // The baseline stays where the target's own font puts it, so a
+        // shrunk text still stands on the line of its neighbours.
+        place(fitted.lines.constFirst(), toDevice(0, CurrentY).y() + own.ascent());
+    } else {
+        const double em = fitted.points * TextFit::millimetresPerPoint;
+        const double gap = std::max(0.0, (bandBottom - bandTop - 2 * em) / 3);
+        for (qsizetype line = 0; line < fitted.lines.size(); ++line) {
+            const double top = bandTop + gap + double(line) * (em + gap);
+            place(fitted.lines.at(line), toDevice(0, top + ideographicAscent * em).y());
+        }
+    }
+    CurrentY += own.height() / m_pixelsPerMillimetre;
+    return fitted.shortened;
+}
+
+void DrawingTarget::drawAt(const QString &text, double x, double baseline, const QFont &font,
+                           double stretch)
+{
     m_painter.save();
     m_painter.setFont(font);
-    m_painter.translate(topLeft.x(), topLeft.y() + metrics.ascent());
+    m_painter.translate(toDevice(x, 0).x(), baseline);
     m_painter.scale(stretch, 1);
     m_painter.drawText(QPointF(0, 0), text);
     m_painter.restore();
-    CurrentY += metrics.height() / m_pixelsPerMillimetre;
 }
 
 void DrawingTarget::Print(int number)

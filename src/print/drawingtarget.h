@@ -8,7 +8,8 @@ class QPainter;
 // The surface one page is drawn on (the preview canvas, a printer, a PDF),
 // seen through the few operations the page layout uses: positions in
 // millimetres from the top-left corner of the drawable area, line widths in
-// device pixels, and a text cursor (CurrentX, CurrentY) at the top-left
+// device pixels (never thinner than a tenth of a millimetre each), and a
+// text cursor (CurrentX, CurrentY) at the top-left
 // corner of the next text.
 class DrawingTarget
 {
@@ -28,22 +29,26 @@ public:
     void Print(const QString &text);
     // A whole number: a blank (the place of the sign) and its digits.
     void Print(int number);
-    // Like Print, but the text stays between left and right (mm): one that
-    // would run past right moves left, and one wider than the space is
-    // condensed to fit; below half its width the font shrinks as well.
-    void PrintBetween(const QString &text, double left, double right);
+    enum class Align { Left, Centre, Right };
+    // Like Print, but the text stays between left and right (mm), against
+    // the one edge `align` names, fitted as TextFit says; two lines share
+    // the band from bandTop to bandBottom. True when the text was cut.
+    bool PrintFitted(const QString &text, double left, double right, Align align, double bandTop,
+                     double bandBottom);
 
     double CurrentX = 0;
     double CurrentY = 0;
 
     QFont font() const { return m_font; }
 
-    // Narrowest condensing before the font shrinks, as a share of the width.
-    static constexpr double minimumStretch = 0.5;
-
 private:
-    void drawAt(const QString &text, double x, const QFont &font, double stretch);
+    // Draws at x (mm) on the baseline (device pixels), condensed by `stretch`.
+    void drawAt(const QString &text, double x, double baseline, const QFont &font, double stretch);
+    double widthOf(const QString &text, const QFont &font) const;
     QPointF toDevice(double x, double y) const;
+
+    // Where the baseline of a line lies in its em box, as in Japanese faces.
+    static constexpr double ideographicAscent = 0.88;
 
     QPainter &m_painter;
     QFont m_font;

@@ -3,8 +3,11 @@
 #include "drawingtarget.h"
 #include "shell/columnlayout.h"
 #include "shell/tablemodel.h"
+#include "textfit.h"
 
 #include <QDate>
+#include <QFileInfo>
+#include <QFont>
 #include <QLocale>
 
 #include <array>
@@ -20,10 +23,31 @@ constexpr std::array<double, ColumnLayout::Count + 1> columnEdges = {5, 30, 75, 
 constexpr double ruleGap = 0.15;
 constexpr int rightAlignedPlaces = 3;
 
-void printInColumn(DrawingTarget &target, const QString &text, int column)
+bool isRightAligned(int column)
 {
-    target.PrintBetween(text, columnEdges[std::size_t(column)] + ruleGap,
-                        columnEdges[std::size_t(column) + 1] - ruleGap);
+    return column == ColumnLayout::SurfaceTreatment || column == ColumnLayout::Quantity;
+}
+
+// The space a data text of the column may take: from its own start (so that
+// every text of a column begins at one edge) to the next rule; the
+// right-aligned columns all end at their right rule.
+std::pair<double, double> dataRoom(int column)
+{
+    const double right = columnEdges[std::size_t(column) + 1] - ruleGap;
+    if (isRightAligned(column)) {
+        return {columnEdges[std::size_t(column)] + ruleGap, right};
+    }
+    return {dataX[std::size_t(column)], right};
+}
+
+// Fits a data text into row i's band (from 1) of its column.
+bool printCell(DrawingTarget &target, const QString &text, int column, double bandTop)
+{
+    const auto [left, right] = dataRoom(column);
+    return target.PrintFitted(text, left, right,
+                              isRightAligned(column) ? DrawingTarget::Align::Right
+                                                     : DrawingTarget::Align::Left,
+                              bandTop, bandTop + 5);
 }
 
 bool isWide(char32_t c)
@@ -49,7 +73,7 @@ bool isWide(char32_t c)
 
 namespace PageLayout {
 
-void DrawFormLine(DrawingTarget &target, const TableModel &table)
+void DrawFormLine(DrawingTarget &target, const TableModel &table, const QString &listName)
 {
     target.ScaleMode(DrawingTarget::Millimetres);
     // Headings and date in 9 points regular on every target, paper included.
@@ -68,8 +92,16 @@ void DrawFormLine(DrawingTarget &target, const TableModel &table)
     for (int column = 0; column < ColumnLayout::Count; ++column) {
         target.CurrentX = headingX[std::size_t(column)];
         target.CurrentY = 21;
-        printInColumn(target, table.TextArray(table.CellIndex(0, column)), column);
+        target.PrintFitted(table.TextArray(table.CellIndex(0, column)), target.CurrentX,
+                           columnEdges[std::size_t(column) + 1] - ruleGap,
+                           DrawingTarget::Align::Left, 20, 25);
     }
+    // The list's name tells this sheet from another list's; it keeps clear
+    // of the title.
+    target.CurrentX = 5;
+    target.CurrentY = 15;
+    target.PrintFitted(listName.isEmpty() ? listTitle(QString()) : listName, 5, 88,
+                       DrawingTarget::Align::Left, 14.5, 19.8);
     target.CurrentX = 175;
     target.CurrentY = 15;
     target.Print(today());
@@ -82,7 +114,7 @@ void DrawFormLine(DrawingTarget &target, const TableModel &table)
     target.FontSize(9);
 }
 
-bool DataSet(DrawingTarget &target, const TableModel &table, int NowPaji)
+bool DataSet(DrawingTarget &target, const TableModel &table, int NowPaji, int *shortened)
 {
     const qsizetype first = qsizetype(NowPaji) * rowsPerPage - (rowsPerPage - 1);
     qsizetype remaining = table.Rows() - first;
@@ -94,13 +126,18 @@ bool DataSet(DrawingTarget &target, const TableModel &table, int NowPaji)
         for (int column = 0; column < ColumnLayout::Count; ++column) {
             target.CurrentX = dataX[std::size_t(column)];
             target.CurrentY = y;
-            printInColumn(target, SpaseSet(table.TextArray(table.CellIndex(row, column)), column),
-                          column);
+            if (printCell(target, SpaseSet(table.TextArray(table.CellIndex(row, column)), column),
+                          column, y - 1) &&
+                shortened) {
+                ++*shortened;
+            }
         }
     }
+    // "7 / 40": a sheet out of a pile can be put back in its place.
     target.CurrentX = 100;
     target.CurrentY = 278;
-    target.Print(NowPaji);
+    target.PrintFitted(QStringLiteral("%1 / %2").arg(NowPaji).arg(lastPage(table)), 80, 120,
+                       DrawingTarget::Align::Centre, 277, 282);
     return more;
 }
 
@@ -113,6 +150,30 @@ QString SpaseSet(const QString &GetData, int IntnumC)
         }
     }
     return GetData;
+}
+
+int shortenedCells(const TableModel &table, const QFont &face)
+{
+    QFont font = face;
+    font.setBold(false);
+    font.setPointSizeF(9);
+    const TextFit::Measure width = TextFit::referenceMeasure(font);
+    int count = 0;
+    for (int column = 0; column < ColumnLayout::Count; ++column) {
+        const auto [left, right] = dataRoom(column);
+        for (qsizetype row = 1; row < table.Rows(); ++row) {
+            const QString text = SpaseSet(table.TextArray(table.CellIndex(row, column)), column);
+            if (TextFit::fit(text, right - left, 9, width).shortened) {
+                ++count;
+            }
+        }
+    }
+    return count;
+}
+
+QString listTitle(const QString &path)
+{
+    return path.isEmpty() ? QStringLiteral("無題") : QFileInfo(path).fileName();
 }
 
 int displayWidth(QStringView text)

@@ -6,6 +6,7 @@
 #include "platform/dialogs.h"
 #include "printspooler.h"
 #include "sheetprinter.h"
+#include "shell/columnlayout.h"
 #include "shell/tablemodel.h"
 #include "shell/twips.h"
 
@@ -25,6 +26,9 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
+#include <array>
+
 namespace {
 
 QRect twipsRect(int left, int top, int width, int height)
@@ -37,6 +41,8 @@ QRect twipsRect(int left, int top, int width, int height)
 constexpr int canvasDpi = 96;
 constexpr int canvasWidth = 794;   // 210 mm
 constexpr int canvasHeight = 1123; // 297 mm
+// Magnifications offered for proofreading condensed and cut texts.
+constexpr std::array<double, 5> zoomLevels = {1, 1.5, 2, 3, 4};
 
 // The pages the dialog's choice names, within 1 .. last.
 QList<int> chosenPages(const QPrinter &printer, int current, int last)
@@ -55,9 +61,17 @@ QList<int> chosenPages(const QPrinter &printer, int current, int last)
             }
         }
         break;
+    case QPrinter::Selection:
+        for (int page = 1; page <= last; ++page) {
+            pages.append(page);
+        }
+        break;
     default:
         pages.append(current);
         break;
+    }
+    if (printer.pageOrder() == QPrinter::LastPageFirst) {
+        std::reverse(pages.begin(), pages.end());
     }
     return pages;
 }
@@ -96,17 +110,26 @@ PrintOutF::PrintOutF(const TableModel &table, Dialogs &dialogs,
         button->setAutoDefault(false);
     }
     m_status = new QLabel(this);
-    m_status->setGeometry(twipsRect(4380, 0, 5520, 375));
+    m_status->setGeometry(twipsRect(4380, 0, 5700, 375));
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *pageCaption = new QLabel(QStringLiteral("ﾍﾟｰｼﾞ"), this);
     pageCaption->setGeometry(twipsRect(10140, 120, 495, 255));
     m_page = new QLabel(this);
     m_page->setGeometry(twipsRect(10680, 120, 1080, 255));
 
-    auto *viewport = new QWidget(this); // clips the canvas
-    viewport->setGeometry(twipsRect(120, 360, 11355, 6855));
-    viewport->setAutoFillBackground(true);
-    m_canvas = new QLabel(viewport);
+    m_viewport = new QWidget(this); // clips the canvas
+    m_viewport->setGeometry(twipsRect(120, 360, 11355, 6855));
+    m_viewport->setAutoFillBackground(true);
+    m_canvas = new QLabel(m_viewport);
+    // Over the page's corner, whatever is scrolled into view: how many
+    // texts of the whole list end in "…".
+    m_shortened = new QLabel(m_viewport);
+    m_shortened->setAutoFillBackground(true);
+    m_shortened->setMargin(3);
+    QPalette note = m_shortened->palette();
+    note.setColor(QPalette::Window, QColor(255, 248, 220));
+    note.setColor(QPalette::WindowText, Qt::darkRed);
+    m_shortened->setPalette(note);
     m_canvas->setGeometry(0, 0, canvasWidth, canvasHeight);
     m_canvas->setAutoFillBackground(true);
     QPalette white = m_canvas->palette();
@@ -118,8 +141,15 @@ PrintOutF::PrintOutF(const TableModel &table, Dialogs &dialogs,
     m_scroll->setRange(0, 100);
     m_scroll->setSingleStep(2);
     m_scroll->setPageStep(10);
-    connect(m_scroll, &QScrollBar::valueChanged, this,
-            [this](int value) { m_canvas->move(0, -Twips::toPixels(100.0 * value)); });
+    connect(m_scroll, &QScrollBar::valueChanged, this, &PrintOutF::placeCanvas);
+    // Across the page, only while it is magnified.
+    m_hscroll = new QScrollBar(Qt::Horizontal, this);
+    m_hscroll->setGeometry(twipsRect(120, 6960, 11355, 255));
+    m_hscroll->setRange(0, 100);
+    m_hscroll->setSingleStep(2);
+    m_hscroll->setPageStep(10);
+    m_hscroll->hide();
+    connect(m_hscroll, &QScrollBar::valueChanged, this, &PrintOutF::placeCanvas);
 
     connect(m_print, &QPushButton::clicked, this, &PrintOutF::Command1_Click);
     connect(m_next, &QPushButton::clicked, this, &PrintOutF::NextB_Click);
@@ -137,6 +167,12 @@ PrintOutF::PrintOutF(const TableModel &table, Dialogs &dialogs,
     setTabOrder(m_next, m_front);
     setTabOrder(m_front, m_pdf);
     setTabOrder(m_pdf, m_scroll);
+    for (QWidget *child : {static_cast<QWidget *>(m_print), static_cast<QWidget *>(m_next),
+                           static_cast<QWidget *>(m_front), static_cast<QWidget *>(m_pdf),
+                           static_cast<QWidget *>(m_status), static_cast<QWidget *>(m_scroll),
+                           static_cast<QWidget *>(m_hscroll)}) {
+        child->installEventFilter(this);
+    }
 
     showPage(1);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -158,6 +194,82 @@ void PrintOutF::showPage(int page)
     m_next->setVisible(m_pageNumber < last);
     m_front->setVisible(m_pageNumber > 1);
     drawCanvas();
+    const int cut = PageLayout::shortenedCells(m_table, printFont());
+    m_shortened->setText(QStringLiteral("「…」で切れた欄 %1").arg(cut));
+    m_shortened->adjustSize();
+    m_shortened->move(m_viewport->width() - m_shortened->width(), 0);
+    m_shortened->setVisible(cut > 0);
+    m_shortened->raise();
+    m_shortened->setToolTip(
+        QStringLiteral("長すぎて 2 行に収まらず「…」で切れた欄が %1 個あります。\n"
+                       "Ctrl + ホイール（または Ctrl + / −）で拡大して確かめてください。")
+            .arg(cut));
+}
+
+void PrintOutF::setListFile(const QString &path)
+{
+    if (m_listKnown && path == m_listFile && !path.isEmpty()) {
+        return;
+    }
+    // What the last print or save said was about the other list.
+    if (m_listKnown) {
+        m_status->clear();
+        m_status->setToolTip(QString());
+        m_lastPdf.clear();
+    }
+    m_listKnown = true;
+    m_listFile = path;
+    showPage(m_pageNumber);
+}
+
+QString PrintOutF::listName() const
+{
+    return PageLayout::listTitle(m_listFile);
+}
+
+double PrintOutF::zoom() const
+{
+    return zoomLevels[std::size_t(m_zoomLevel)];
+}
+
+void PrintOutF::zoomIn()
+{
+    setZoom(m_zoomLevel + 1);
+}
+
+void PrintOutF::zoomOut()
+{
+    setZoom(m_zoomLevel - 1);
+}
+
+void PrintOutF::setZoom(int level)
+{
+    level = std::clamp(level, 0, int(zoomLevels.size()) - 1);
+    if (level == m_zoomLevel) {
+        return;
+    }
+    m_zoomLevel = level;
+    m_hscroll->setVisible(level > 0);
+    if (level == 0) {
+        m_hscroll->setValue(0);
+    }
+    drawCanvas();
+}
+
+void PrintOutF::placeCanvas()
+{
+    const QSize page = m_canvas->size();
+    const QSize view = m_viewport->size();
+    // At actual size each step moves the page 100 twips, as it always did.
+    const int down =
+        m_zoomLevel == 0
+            ? Twips::toPixels(100.0 * m_scroll->value())
+            : qRound(std::max(0, page.height() - view.height()) * m_scroll->value() / 100.0);
+    const int across =
+        m_zoomLevel == 0
+            ? 0
+            : qRound(std::max(0, page.width() - view.width()) * m_hscroll->value() / 100.0);
+    m_canvas->move(-across, -down);
 }
 
 void PrintOutF::drawCanvas()
@@ -165,20 +277,24 @@ void PrintOutF::drawCanvas()
     // Drawn at the screen's own pixel density, so that it is sharp on a
     // high-resolution screen; millimetres stay those of a 96 dpi sheet.
     const qreal ratio = std::max<qreal>(1, devicePixelRatioF());
+    const double magnified = zoom();
+    const QSize size(qRound(canvasWidth * magnified), qRound(canvasHeight * magnified));
     m_image =
-        QImage(qRound(canvasWidth * ratio), qRound(canvasHeight * ratio), QImage::Format_RGB32);
+        QImage(qRound(size.width() * ratio), qRound(size.height() * ratio), QImage::Format_RGB32);
     m_image.setDevicePixelRatio(ratio);
-    m_image.setDotsPerMeterX(qRound(canvasDpi / 0.0254));
-    m_image.setDotsPerMeterY(qRound(canvasDpi / 0.0254));
+    m_image.setDotsPerMeterX(qRound(canvasDpi * magnified / 0.0254));
+    m_image.setDotsPerMeterY(qRound(canvasDpi * magnified / 0.0254));
     m_image.fill(Qt::white);
     {
         QPainter painter(&m_image);
         painter.setRenderHint(QPainter::TextAntialiasing);
         DrawingTarget target(painter, printFont());
-        PageLayout::DrawFormLine(target, m_table);
+        PageLayout::DrawFormLine(target, m_table, listName());
         PageLayout::DataSet(target, m_table, m_pageNumber);
     }
     m_canvas->setPixmap(QPixmap::fromImage(m_image));
+    m_canvas->resize(size);
+    placeCanvas();
 }
 
 void PrintOutF::tableChanged()
@@ -215,6 +331,71 @@ void PrintOutF::FrontB_Click()
     }
 }
 
+bool PrintOutF::eventFilter(QObject *watched, QEvent *event)
+{
+    // The buttons would take the arrows to move the focus, and the scroll
+    // bars the Ctrl + wheel: here they scroll and magnify the page.
+    if (event->type() == QEvent::KeyPress && handleViewKey(static_cast<QKeyEvent *>(event))) {
+        return true;
+    }
+    if (event->type() == QEvent::Wheel && handleWheel(static_cast<QWheelEvent *>(event))) {
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool PrintOutF::handleViewKey(QKeyEvent *event)
+{
+    const bool control = event->modifiers().testFlag(Qt::ControlModifier);
+    switch (event->key()) {
+    case Qt::Key_Down:
+        m_scroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        return true;
+    case Qt::Key_Up:
+        m_scroll->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        return true;
+    case Qt::Key_Right:
+        m_hscroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        return true;
+    case Qt::Key_Left:
+        m_hscroll->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        return true;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+    case Qt::Key_Semicolon: // + without Shift on a Japanese keyboard
+        if (control) {
+            zoomIn();
+        }
+        return control;
+    case Qt::Key_Minus:
+        if (control) {
+            zoomOut();
+        }
+        return control;
+    case Qt::Key_0:
+        if (control) {
+            setZoom(0);
+        }
+        return control;
+    default:
+        return false;
+    }
+}
+
+bool PrintOutF::handleWheel(QWheelEvent *event)
+{
+    if (!event->modifiers().testFlag(Qt::ControlModifier)) {
+        return false;
+    }
+    if (event->angleDelta().y() > 0) {
+        zoomIn();
+    } else if (event->angleDelta().y() < 0) {
+        zoomOut();
+    }
+    event->accept();
+    return true;
+}
+
 void PrintOutF::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
@@ -224,23 +405,23 @@ void PrintOutF::keyPressEvent(QKeyEvent *event)
     case Qt::Key_PageUp:
         FrontB_Click();
         break;
-    case Qt::Key_Down:
-        m_scroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        break;
-    case Qt::Key_Up:
-        m_scroll->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        break;
     default:
-        QWidget::keyPressEvent(event);
-        return;
+        if (!handleViewKey(event)) {
+            QWidget::keyPressEvent(event);
+            return;
+        }
     }
     event->accept();
 }
 
 void PrintOutF::wheelEvent(QWheelEvent *event)
 {
+    if (handleWheel(event)) {
+        return;
+    }
     // Anywhere over the window, not only over the thin scroll bar.
-    QCoreApplication::sendEvent(m_scroll, event);
+    QCoreApplication::sendEvent(
+        event->modifiers().testFlag(Qt::ShiftModifier) ? m_hscroll : m_scroll, event);
 }
 
 void PrintOutF::showEvent(QShowEvent *event)
@@ -268,7 +449,8 @@ void PrintOutF::Command1_Click()
     // The dialog starts with the page shown; すべて and a range when chosen.
     printer.setPrintRange(QPrinter::CurrentPage);
     printer.setFromTo(1, last);
-    switch (m_dialogs.choosePrintPages(this, printer, last)) {
+    const bool rowsSelected = m_selectedRows && !m_selectedRows().isEmpty();
+    switch (m_dialogs.choosePrintPages(this, printer, last, rowsSelected)) {
     case Dialogs::PrinterChoice::Cancelled:
         return; // nothing printed, nothing said
     case Dialogs::PrinterChoice::NoPrinter:
@@ -287,7 +469,25 @@ void PrintOutF::print(QPrinter &printer)
 {
     // The dialog may have changed the table's window (an edit finished).
     catchUp();
-    const int last = PageLayout::lastPage(m_table);
+    // 選択した部分: the selected rows alone, as a list of their own.
+    TableModel selection;
+    const bool selected = printer.printRange() == QPrinter::Selection && m_selectedRows;
+    if (selected) {
+        selection.SetupGridColumns();
+        QList<QStringList> rows;
+        for (const qsizetype row : m_selectedRows()) {
+            if (row >= 1 && row < m_table.Rows()) {
+                QStringList cells;
+                for (int column = 0; column < ColumnLayout::Count; ++column) {
+                    cells.append(m_table.text(row, column));
+                }
+                rows.append(cells);
+            }
+        }
+        selection.setDataRows(rows);
+    }
+    const TableModel &source = selected ? selection : m_table;
+    const int last = PageLayout::lastPage(source);
     const QList<int> pages = chosenPages(printer, m_pageNumber, last);
     if (pages.isEmpty()) {
         const QString asked = printer.pageRanges().toString();
@@ -318,37 +518,61 @@ void PrintOutF::print(QPrinter &printer)
     }
     // A printer that cannot make copies itself gets the pages once per copy.
     const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
-    const double scale = SheetPrinter::drawPages(printer, painter, m_table, pages, copies);
+    const double scale =
+        SheetPrinter::drawPages(printer, painter, source, pages, copies, listName());
     if (!painter.end() || printer.printerState() == QPrinter::Error) {
         m_dialogs.warning(
             this, QStringLiteral("印刷できませんでした。\nプリンター「%1」でエラーが起きました。")
                       .arg(destination));
         return;
     }
+    QString waiting;
     if (printer.outputFormat() == QPrinter::NativeFormat && printer.outputFileName().isEmpty()) {
         const QString refusal = PrintSpooler::refusalOfLastJob(printer.printerName());
         if (!refusal.isEmpty()) {
             m_dialogs.warning(this, QStringLiteral("印刷できませんでした。\n") + refusal);
             return;
         }
+        // Taken, but a stopped queue only holds it.
+        const PrintSpooler::Queue queue = PrintSpooler::queueOf(printer.printerName());
+        if (queue.stopped) {
+            const QString reason = queue.reason.isEmpty()
+                                       ? QString()
+                                       : QStringLiteral("（理由: %1）").arg(queue.reason);
+            m_dialogs.warning(this,
+                              QStringLiteral("プリンター「%1」は停止しています%2。\n%3 ページの"
+                                             "ジョブは、管理者がプリンターを再開するまで"
+                                             "待ちます。")
+                                  .arg(destination, reason)
+                                  .arg(pages.size() * copies));
+            waiting = queue.reason.isEmpty()
+                          ? QStringLiteral("（停止中のため待機）")
+                          : QStringLiteral("（停止中のため待機: %1）").arg(queue.reason);
+        }
     }
-    QString status =
-        QStringLiteral("%1 ページを「%2」に送りました").arg(pages.size()).arg(destination);
+    QString note;
     if (!qFuzzyCompare(scale, 1.0)) {
         const QPageLayout layout = printer.pageLayout();
-        status += layout.pageSize().id() == QPageSize::A4
-                      ? QStringLiteral("（印刷できる範囲に合わせて %1% に縮小）")
-                      : QStringLiteral("（用紙 %2 に合わせて %1%）");
-        status = status.arg(qRound(scale * 100)).arg(layout.pageSize().name());
+        note = layout.pageSize().id() == QPageSize::A4
+                   ? QStringLiteral("（%1% に縮小）").arg(qRound(scale * 100))
+                   : QStringLiteral("（%2 に合わせ %1%）")
+                         .arg(qRound(scale * 100))
+                         .arg(layout.pageSize().name());
     }
-    showStatus(status + QStringLiteral("。"));
+    showStatus(QStringLiteral("%1 ページを「").arg(pages.size()), destination,
+               QStringLiteral("」に送りました") + waiting + note + QStringLiteral("。"));
 }
 
-void PrintOutF::showStatus(const QString &text)
+void PrintOutF::showStatus(const QString &before, const QString &destination, const QString &after)
 {
-    // A long folder name is shortened in the middle; the tip holds it whole.
-    m_status->setText(m_status->fontMetrics().elidedText(text, Qt::ElideMiddle, m_status->width()));
-    m_status->setToolTip(text);
+    // Only the destination (a long printer or folder name) is shortened, in
+    // its middle, so that what happened and the notes after it stay whole.
+    const QFontMetrics metrics = m_status->fontMetrics();
+    const int room = m_status->width() - metrics.horizontalAdvance(before + after);
+    const QString whole = before + destination + after;
+    m_status->setText(before + metrics.elidedText(destination, Qt::ElideMiddle, std::max(0, room)) +
+                      after);
+    m_status->setToolTip(whole);
 }
 
 void PrintOutF::savePdf()
@@ -376,7 +600,7 @@ void PrintOutF::savePdf()
         }
     }
     m_lastPdf = path;
-    const QString error = writePartsListPdf(m_table, path);
+    const QString error = writePartsListPdf(m_table, path, listName());
     if (!error.isEmpty()) {
         m_dialogs.warning(
             this,
@@ -385,5 +609,5 @@ void PrintOutF::savePdf()
                 .arg(QDir::toNativeSeparators(path), error));
         return;
     }
-    showStatus(QStringLiteral("PDF を保存しました: %1").arg(QDir::toNativeSeparators(path)));
+    showStatus(QStringLiteral("PDF を保存しました: "), QDir::toNativeSeparators(path));
 }

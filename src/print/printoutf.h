@@ -10,6 +10,7 @@ class QLabel;
 class QPrinter;
 class QPushButton;
 class QScrollBar;
+class QWheelEvent;
 class TableModel;
 
 // The print preview: one page of the parts list at a time on a white
@@ -33,6 +34,21 @@ public:
     void Command1_Click();
     void savePdf();
 
+    // The list file shown (empty for an unsaved table): its name heads every
+    // page, and another list clears what the last print or save said.
+    void setListFile(const QString &path);
+    // The table rows (from 1) selected in the table's window, offered as
+    // 選択した部分 in the print dialog.
+    void setSelectedRows(std::function<QList<qsizetype>()> rows)
+    {
+        m_selectedRows = std::move(rows);
+    }
+
+    // Magnification of the page on screen, 1 for a sheet at actual size.
+    double zoom() const;
+    void zoomIn();
+    void zoomOut();
+
     int currentPage() const { return m_pageNumber; }
     QPushButton *nextButton() const { return m_next; }
     QPushButton *frontButton() const { return m_front; }
@@ -40,10 +56,14 @@ public:
     // What the last print or save did and how it was scaled (whole in its tip).
     QLabel *statusLabel() const { return m_status; }
     QScrollBar *scrollBar() const { return m_scroll; }
+    QScrollBar *horizontalScrollBar() const { return m_hscroll; }
+    // How many cells of the list end in "…" (hidden when none).
+    QLabel *shortenedLabel() const { return m_shortened; }
     QWidget *canvas() const;
     const QImage &canvasImage() const { return m_image; }
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -55,7 +75,16 @@ private:
     // Draws the page again now when the table changed since it was drawn.
     void catchUp();
     void print(QPrinter &printer);
-    void showStatus(const QString &text);
+    // `before` + `destination` + `after`, the destination shortened in the
+    // middle when the whole would not fit; the tip holds it whole.
+    void showStatus(const QString &before, const QString &destination = {},
+                    const QString &after = {});
+    void setZoom(int level);
+    void placeCanvas();
+    // Arrow keys and Ctrl with + / − / wheel, wherever the focus is.
+    bool handleViewKey(QKeyEvent *event);
+    bool handleWheel(QWheelEvent *event);
+    QString listName() const;
 
     const TableModel &m_table;
     Dialogs &m_dialogs;
@@ -71,5 +100,12 @@ private:
     QLabel *m_status = nullptr;
     QLabel *m_canvas = nullptr;
     QScrollBar *m_scroll = nullptr;
+    QScrollBar *m_hscroll = nullptr;
+    QWidget *m_viewport = nullptr;
+    QLabel *m_shortened = nullptr;
     QString m_lastPdf;
+    QString m_listFile;
+    bool m_listKnown = false;
+    int m_zoomLevel = 0;
+    std::function<QList<qsizetype>()> m_selectedRows;
 };

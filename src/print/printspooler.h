@@ -13,4 +13,14 @@ namespace PrintSpooler {
 // reports a refusal itself).
 QString refusalOfLastJob(const QString &printerName);
 
+// A queue's state as its administrator left it.
+struct Queue
+{
+    bool stopped = false;   // takes jobs but holds them (cupsdisable)
+    bool rejecting = false; // turns jobs away (cupsreject)
+    QString reason;         // what the administrator wrote, if anything
+};
+// Empty (running, accepting) where there is no CUPS to ask.
+Queue queueOf(const QString &printerName);
+
 } // namespace PrintSpooler

@@ -25,7 +25,7 @@ double scaleFor(const QPageLayout &layout)
 }
 
 double drawPages(QPagedPaintDevice &device, QPainter &painter, const TableModel &table,
-                 const QList<int> &pages, int copies)
+                 const QList<int> &pages, int copies, const QString &listName)
 {
     const double scale = scaleFor(device.pageLayout());
     bool first = true;
@@ -38,7 +38,7 @@ double drawPages(QPagedPaintDevice &device, QPainter &painter, const TableModel 
             painter.save();
             painter.scale(scale, scale);
             DrawingTarget target(painter, printFont());
-            PageLayout::DrawFormLine(target, table);
+            PageLayout::DrawFormLine(target, table, listName);
             PageLayout::DataSet(target, table, page);
             painter.restore();
         }

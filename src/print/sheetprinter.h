@@ -5,6 +5,7 @@
 class QPageLayout;
 class QPagedPaintDevice;
 class QPainter;
+class QString;
 class TableModel;
 
 // Pages of the parts list on sheets of paper (a printer or a PDF): each page
@@ -18,8 +19,9 @@ namespace SheetPrinter {
 double scaleFor(const QPageLayout &layout);
 
 // Draws `pages` (numbers from 1) onto the device `painter` is active on, one
-// sheet each, the whole sequence `copies` times. Returns the scale used.
+// sheet each, the whole sequence `copies` times, headed with `listName`.
+// Returns the scale used.
 double drawPages(QPagedPaintDevice &device, QPainter &painter, const TableModel &table,
-                 const QList<int> &pages, int copies = 1);
+                 const QList<int> &pages, int copies = 1, const QString &listName = {});
 
 } // namespace SheetPrinter

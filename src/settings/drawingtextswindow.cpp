@@ -2,6 +2,7 @@
 
 #include "drawingtextsmodel.h"
 #include "drawingtextsview.h"
+#include "positionsettings.h"
 #include "positionswindow.h"
 #include "positionvalue.h"
 #include "shell/columnlayout.h"
@@ -51,6 +52,12 @@ DrawingTextsWindow::DrawingTextsWindow(PositionsWindow &positions)
         pickRow->addWidget(button);
         m_fieldButtons[std::size_t(field)] = button;
     }
+    auto *labelsButton = new QPushButton(QStringLiteral("項目名から探す"));
+    labelsButton->setAutoDefault(false);
+    labelsButton->setToolTip(QStringLiteral("表題の項目名（図番、品名など）から各項目の文字を探し、"
+                                            "その位置を入れます。保存は ｾｯﾄ で"));
+    connect(labelsButton, &QPushButton::clicked, this, &DrawingTextsWindow::findByLabels);
+    pickRow->addWidget(labelsButton);
     pickRow->addStretch();
     const auto addZoomButton = [&](const QString &text, const QKeySequence &keys,
                                    const std::function<void()> &action) {
@@ -153,6 +160,35 @@ std::optional<int> DrawingTextsWindow::pickedField() const
 QString DrawingTextsWindow::summary() const
 {
     return m_summary->text();
+}
+
+QString DrawingTextsWindow::hint() const
+{
+    return m_hover->text();
+}
+
+void DrawingTextsWindow::findByLabels()
+{
+    pickField(std::nullopt);
+    const QList<DrawingTexts::Text> &texts = m_model->texts();
+    const TitleLabels::Found found = TitleLabels(m_positions.positions().labelWords).find(texts);
+    QStringList missing;
+    for (int field = 0; field < ColumnLayout::Count; ++field) {
+        if (const std::optional<qsizetype> index = found.values[std::size_t(field)]) {
+            const DrawingTexts::Text &text = texts[*index];
+            m_positions.typePoint(field, DrawingTextsModel::number(text.x),
+                                  DrawingTextsModel::number(text.y));
+        } else {
+            missing.append(ColumnLayout::title(field));
+        }
+    }
+    m_hover->setText(missing.size() == ColumnLayout::Count
+                         ? QStringLiteral("項目名が見つかりませんでした。位置は変えていません。")
+                     : missing.isEmpty()
+                         ? QStringLiteral("6 項目の位置を項目名から入れました。ｾｯﾄ で保存します。")
+                         : QStringLiteral("項目名から位置を入れました。見つからない項目（%1）は"
+                                          "変えていません。ｾｯﾄ で保存します。")
+                               .arg(missing.join(QStringLiteral("、"))));
 }
 
 void DrawingTextsWindow::positionsEdited()

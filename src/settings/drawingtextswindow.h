@@ -37,6 +37,9 @@ public:
     QTableView *list() const { return m_list; }
     // What the six fields would get: 図番=… 品名=… …
     QString summary() const;
+    // 「項目名から探す」: each field the labels find gets its value's position.
+    void findByLabels();
+    QString hint() const;
 
 protected:
     // A drawing dropped here opens as one dropped on the settings window.

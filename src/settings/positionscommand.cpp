@@ -11,13 +11,18 @@
 
 PositionsCommand::PositionsCommand(MainWindow &window) : QObject(&window), m_main(window)
 {
-    connect(window.menuActions().set1, &QAction::triggered, this, &PositionsCommand::open);
+    const QAction *actions[] = {window.menuActions().set1, window.menuActions().set2,
+                                window.menuActions().set3};
+    for (int set = 0; set < int(m_windows.size()); ++set) {
+        connect(actions[set], &QAction::triggered, this, [this, set] { open(set); });
+    }
 }
 
-void PositionsCommand::open()
+void PositionsCommand::open(int set)
 {
+    QPointer<PositionsWindow> &m_window = m_windows[std::size_t(set)];
     if (!m_window) {
-        m_window = new PositionsWindow(m_main.positions(), m_main.dialogs());
+        m_window = new PositionsWindow(m_main.positions(), m_main.dialogs(), set);
         // No owner, so the main window stays usable; it still goes when the program ends.
         connect(&m_main, &QObject::destroyed, m_window.data(), &QObject::deleteLater);
     } else {
@@ -46,7 +51,7 @@ void PositionsCommand::open()
     m_window->activateWindow();
 }
 
-PositionsWindow *PositionsCommand::positionsWindow() const
+PositionsWindow *PositionsCommand::positionsWindow(int set) const
 {
-    return m_window.data();
+    return m_windows[std::size_t(set)].data();
 }

@@ -3,11 +3,13 @@
 #include <QObject>
 #include <QPointer>
 
+#include <array>
+
 class MainWindow;
 class PositionsWindow;
 
-// "ｾｯﾄ1" in the settings menu: opens the positions window beside the main
-// window, or refills and moves it when it is open.
+// "ｾｯﾄ1" to "ｾｯﾄ3" in the settings menu: each opens the positions window of
+// its set beside the main window, or refills and moves it when it is open.
 class PositionsCommand : public QObject
 {
     Q_OBJECT
@@ -15,10 +17,10 @@ class PositionsCommand : public QObject
 public:
     explicit PositionsCommand(MainWindow &window);
 
-    void open();
-    PositionsWindow *positionsWindow() const;
+    void open(int set = 0);
+    PositionsWindow *positionsWindow(int set = 0) const;
 
 private:
     MainWindow &m_main;
-    QPointer<PositionsWindow> m_window;
+    std::array<QPointer<PositionsWindow>, 3> m_windows;
 };

@@ -2,6 +2,7 @@
 
 #include "drawingtextswindow.h"
 #include "extract/drawingtexts.h"
+#include "labelwordsdialog.h"
 #include "platform/dialogs.h"
 #include "positionsettings.h"
 #include "positionvalue.h"
@@ -44,12 +45,12 @@ QString droppedPath(const QMimeData *data)
 
 } // namespace
 
-PositionsWindow::PositionsWindow(PositionSettings &positions, Dialogs &dialogs)
+PositionsWindow::PositionsWindow(PositionSettings &positions, Dialogs &dialogs, int set)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint),
-      m_positions(positions), m_dialogs(dialogs)
+      m_positions(positions), m_dialogs(dialogs), m_set(set)
 {
-    setWindowTitle(QStringLiteral("設定1"));
+    setWindowTitle(QStringLiteral("設定%1").arg(set + 1));
     setAttribute(Qt::WA_DeleteOnClose);
     // Fields wide enough for the longest position anyone types, in this font.
     const int fieldWidth = std::max(
@@ -98,20 +99,28 @@ PositionsWindow::PositionsWindow(PositionSettings &positions, Dialogs &dialogs)
     drawingButton->setToolTip(QStringLiteral("図面の文字を表示し、クリックで位置を入れます。"
                                              "図面ファイルをこのウィンドウに落としても開きます。"));
     connect(drawingButton, &QPushButton::clicked, this, &PositionsWindow::chooseDrawing);
+    auto *labelsButton = new QPushButton(QStringLiteral("項目名…"), this);
+    labelsButton->setGeometry(twipsRect(120, 2370, 1215, 330));
+    labelsButton->setAutoDefault(false);
+    labelsButton->setToolTip(
+        QStringLiteral("どのｾｯﾄにも合わない図面を、表題の項目名（図番、品名など）"
+                       "から読みます。その語と、読むかどうかを決めます。"));
+    connect(labelsButton, &QPushButton::clicked, this, &PositionsWindow::editLabels);
 
     // X then Y, field by field in column order; the buttons last.
     for (std::size_t entry = 1; entry < m_fields.size(); ++entry) {
         setTabOrder(m_fields[entry - 1], m_fields[entry]);
     }
     setTabOrder(m_fields.back(), setButton);
-    setTabOrder(setButton, drawingButton);
+    setTabOrder(setButton, labelsButton);
+    setTabOrder(labelsButton, drawingButton);
     reload();
 }
 
 void PositionsWindow::reload()
 {
     for (int entry = 0; entry < PositionSettings::Count; ++entry) {
-        m_fields[std::size_t(entry)]->setText(m_positions.XYPos[std::size_t(entry)]);
+        m_fields[std::size_t(entry)]->setText(m_positions.set(m_set)[std::size_t(entry)]);
         markField(entry);
     }
 }
@@ -119,9 +128,9 @@ void PositionsWindow::reload()
 void PositionsWindow::confirm()
 {
     for (int entry = 0; entry < PositionSettings::Count; ++entry) {
-        m_positions.XYPos[std::size_t(entry)] = m_fields[std::size_t(entry)]->text();
+        m_positions.set(m_set)[std::size_t(entry)] = m_fields[std::size_t(entry)]->text();
     }
-    if (!m_positions.SavePositionSettings()) {
+    if (!m_positions.saveSet(m_set)) {
         m_dialogs.warning(this, QStringLiteral("位置の設定を保存できませんでした。\n保存先: %1\n"
                                                "入力した値はこのまま使われますが、次回の起動時には"
                                                "前回保存された値に戻ります。")
@@ -212,6 +221,23 @@ void PositionsWindow::dropEvent(QDropEvent *event)
     }
     event->acceptProposedAction();
     openDrawing(path);
+}
+
+void PositionsWindow::editLabels()
+{
+    LabelWordsDialog dialog(this);
+    dialog.setValues(m_positions.labelWords, m_positions.byLabels);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    m_positions.labelWords = dialog.words();
+    m_positions.byLabels = dialog.byLabels();
+    if (!m_positions.saveLabels()) {
+        m_dialogs.warning(this, QStringLiteral("項目名の設定を保存できませんでした。\n保存先: %1\n"
+                                               "入力した語はこのまま使われますが、次回の起動時には"
+                                               "前回保存された語に戻ります。")
+                                    .arg(m_positions.storeLocation()));
+    }
 }
 
 DrawingTextsWindow *PositionsWindow::drawingWindow() const

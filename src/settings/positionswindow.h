@@ -10,7 +10,8 @@ class DrawingTextsWindow;
 class PositionSettings;
 class QLineEdit;
 
-// The window in which the user reads and changes the twelve positions. It
+// The window in which the user reads and changes the twelve positions of one
+// set. It
 // shows the values last confirmed; "ｾｯﾄ" takes the fields over and stores
 // them at once. Fields whose text is no number are marked, never refused.
 // A drawing chosen with 「図面から選ぶ…」 or dropped on the window opens in
@@ -20,7 +21,11 @@ class PositionsWindow : public QWidget
     Q_OBJECT
 
 public:
-    PositionsWindow(PositionSettings &positions, Dialogs &dialogs);
+    // `set`: 0 to 2, the set the window shows and stores.
+    PositionsWindow(PositionSettings &positions, Dialogs &dialogs, int set = 0);
+
+    int set() const { return m_set; }
+    const PositionSettings &positions() const { return m_positions; }
 
     // Refills every field from the confirmed values.
     void reload();
@@ -39,6 +44,9 @@ public:
     void chooseDrawing();
     DrawingTextsWindow *drawingWindow() const;
 
+    // 「項目名…」: the label words and whether drawings are read by them.
+    void editLabels();
+
 Q_SIGNALS:
     // Any box changed, by typing, picking or reloading.
     void fieldsEdited();
@@ -52,6 +60,7 @@ private:
 
     PositionSettings &m_positions;
     Dialogs &m_dialogs;
+    int m_set;
     std::array<QLineEdit *, 12> m_fields{};
     QPointer<DrawingTextsWindow> m_drawingWindow;
     QString m_lastDrawing;

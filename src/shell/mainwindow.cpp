@@ -185,6 +185,11 @@ void MainWindow::StatubarMessg(qint64 intnum)
     m_message->setText(statusText(intnum));
 }
 
+void MainWindow::showReadingSummary(const QString &summary)
+{
+    m_message->setText(m_message->text() + QStringLiteral("（%1）").arg(summary));
+}
+
 QString MainWindow::statusMessage() const
 {
     return m_message->text();
@@ -219,6 +224,7 @@ void MainWindow::setCurrentFile(const QString &path)
     const QString name = path.isEmpty() ? QString() : QFileInfo(path).fileName();
     setWindowTitle(name.isEmpty() ? appTitle() + QStringLiteral("[*]")
                                   : name + QStringLiteral("[*] - ") + appTitle());
+    Q_EMIT currentFileChanged(path);
 }
 
 bool MainWindow::maybeSaveChanges()

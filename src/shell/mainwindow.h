@@ -54,6 +54,8 @@ public:
     // Status panel 1: " <count> 個のﾃﾞｰﾀを取得".
     void StatubarMessg(qint64 intnum);
     QString statusMessage() const;
+    // Adds how the drawings of a drop were read to the status message.
+    void showReadingSummary(const QString &summary);
     void SetupGridColumns();
     void FitColumnWidths();
 
@@ -76,6 +78,8 @@ public:
 Q_SIGNALS:
     // The window is closing for good (after any question was answered).
     void closing();
+    // Another list was opened, saved under a name or started anew.
+    void currentFileChanged(const QString &path);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

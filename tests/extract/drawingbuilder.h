@@ -33,10 +33,11 @@ enum class Layout { Older, Newer };
 
 // A TEX record as drawing programs write it: `properties` property
 // references, alignment 4, a matrix placing the text at (x, y), upright or
-// turned a quarter, height 5, and the text's lines.
+// turned a quarter, of `height`, and the text's lines.
 inline QByteArray textRecord(Layout layout, const QByteArray &x, const QByteArray &y,
                              const QList<QByteArray> &lines, int properties = 1,
-                             bool turned = false, const QByteArray &lineEnd = "\r\n")
+                             bool turned = false, const QByteArray &lineEnd = "\r\n",
+                             const QByteArray &height = "5")
 {
     QList<QByteArray> body = {"4", "3", "0", "1"};
     if (layout == Layout::Newer) {
@@ -53,7 +54,7 @@ inline QByteArray textRecord(Layout layout, const QByteArray &x, const QByteArra
     if (layout == Layout::Newer) {
         body.append("hp_i3098_v");
     }
-    body += {"0", "0", "3.5", "5", "0", "1.5", "0", QByteArray::number(lines.size())};
+    body += {"0", "0", "3.5", height, "0", "1.5", "0", QByteArray::number(lines.size())};
     for (const QByteArray &line : lines) {
         body += {line, "0"};
     }

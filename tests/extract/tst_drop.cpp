@@ -9,6 +9,7 @@
 #include "shell/tablemodel.h"
 #include "support/memorystore.h"
 #include "support/scripteddialogs.h"
+#include "titleblockbuilder.h"
 
 #include <QAction>
 #include <QDropEvent>
@@ -35,6 +36,7 @@ private Q_SLOTS:
     void unreadableFilesGetNoRowAndAreListed();
     void fileWithoutTextGetsARowAndANotice();
     void confirmedPositionsAreUsedByTheNextDrop();
+    void layoutsOfSeveralSetsInOneDrop();
 
 private:
     struct Fixture
@@ -203,6 +205,57 @@ void TestDrop::confirmedPositionsAreUsedByTheNextDrop()
     settings->confirm();
     fixture.drop({fixture.drawing("2.mi", "A-2", "ピン")});
     QCOMPARE(fixture.column(0), (QStringList{"A-1", "ピン"}));
+}
+
+void TestDrop::layoutsOfSeveralSetsInOneDrop()
+{
+    using namespace TitleBlockBuilder;
+    Fixture fixture;
+    const auto cells = [](const QString &number, Placement placement) {
+        return QList<Cell>{{QStringLiteral("尺度"), QStringLiteral("1:1"), placement},
+                           {QStringLiteral("図番"), number, placement},
+                           {QStringLiteral("品名"), QStringLiteral("ﾌﾞﾗｹｯﾄ"), placement},
+                           {QStringLiteral("材料"), QStringLiteral("SS400"), placement},
+                           {QStringLiteral("表面処理"), QStringLiteral("ﾕﾆｸﾛ"), placement},
+                           {QStringLiteral("個数"), QStringLiteral("2"), placement},
+                           {QStringLiteral("備考"), QString(), placement}};
+    };
+    const Sheet sheets[] = {sheet(300, 10, cells(QStringLiteral("A3-1"), Placement::Beside)),
+                            sheet(721, 10, cells(QStringLiteral("A1-1"), Placement::Beside)),
+                            sheet(20, 400, cells(QStringLiteral("K-1"), Placement::Corner)),
+                            sheet(900, 700, cells(QStringLiteral("L-1"), Placement::Below))};
+    for (int set = 0; set < 3; ++set) {
+        const QString section =
+            set == 0 ? QStringLiteral("XYIni") : QStringLiteral("XYIni%1").arg(set + 1);
+        for (int entry = 0; entry < 12; ++entry) {
+            fixture.store.values.insert(
+                QStringLiteral("Radoverurid/%1/Key%2").arg(section).arg(entry + 1),
+                sheets[set].positions[std::size_t(entry)]);
+        }
+    }
+    fixture.positions.LoadPositionSettings();
+    QStringList paths;
+    for (int index = 0; index < 4; ++index) {
+        paths.append(fixture.dir.filePath(QStringLiteral("%1.mi").arg(index)));
+        QFile file(paths.last());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(sheets[index].drawing);
+    }
+    paths.append(fixture.drawing("memo.mi", "", ""));
+    fixture.drop(paths);
+    QCOMPARE(fixture.column(0), (QStringList{"", "A1-1", "A3-1", "K-1", "L-1"}));
+    for (int column = 1; column < 5; ++column) {
+        const QString value = fixture.column(column)[1];
+        QVERIFY(!value.isEmpty());
+        QCOMPARE(fixture.column(column).mid(1), QStringList(4, value));
+    }
+    QCOMPARE(fixture.column(5), QStringList(5, QString()));
+    QCOMPARE(fixture.window.statusMessage(),
+             QStringLiteral(" 5 個のﾃﾞｰﾀを取得（ｾｯﾄ1: 1 枚、ｾｯﾄ2: 1 枚、ｾｯﾄ3: 1 枚、"
+                            "項目名: 1 枚、図番なし: 1 枚）"));
+    QCOMPARE(fixture.dialogs.kinds(), QStringList{"warning"});
+    const QString text = fixture.dialogs.shown.first().text;
+    QVERIFY2(text.contains("memo.mi") && !text.contains("3.mi"), qPrintable(text));
 }
 
 QTEST_MAIN(TestDrop)

@@ -1,4 +1,5 @@
 #include "platform/codepage.h"
+#include "titleblockbuilder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -24,6 +25,8 @@ private Q_SLOTS:
     void keptListsAndPdf();
     void nothingLostSilently_data();
     void nothingLostSilently();
+    void severalLayouts_data();
+    void severalLayouts();
 
 private:
     static QString examplePositions()
@@ -79,6 +82,11 @@ void TestTavoExtract::run_data()
         << QStringList{"--xy", "360,22..5,300,32.5,250,32.5,250,22.5,395,32.5,300,12.5",
                        drawings[0]}
         << 2 << QByteArray() << "図番 の Y）が数値ではありません: 「22..5」";
+    QTest::newRow("--xy at most three times")
+        << QStringList{"--xy",     examplePositions(), "--xy", examplePositions(),
+                       "--xy",     examplePositions(), "--xy", examplePositions(),
+                       drawings[0]}
+        << 2 << QByteArray() << "3 回";
     QTest::newRow("unknown option in Japanese")
         << QStringList{"--frobnicate", drawings[0]} << 2 << QByteArray() << "知らないオプション";
     QTest::newRow("unreadable list is no usage error")
@@ -353,6 +361,72 @@ void TestTavoExtract::nothingLostSilently()
         QVERIFY(S_ISCHR(status.st_mode));
     }
 #endif
+}
+
+void TestTavoExtract::severalLayouts_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("rows");    // in the output, UTF-8
+    QTest::addColumn<QStringList>("unnamed"); // on standard error: no 図番 found
+    const QString a3 = "\"A3-1\",\"ﾌﾞﾗｹｯﾄ\",\"SS400\",\"ﾕﾆｸﾛ\",\"2\",\"\"";
+    const QString a1 = "\"A1-1\",\"ﾌﾞﾗｹｯﾄ\",\"SS400\",\"ﾕﾆｸﾛ\",\"2\",\"\"";
+    const QString byLabels = "\"L-1\",\"ﾌﾞﾗｹｯﾄ\",\"SS400\",\"ﾕﾆｸﾛ\",\"2\",\"\"";
+    const QString empty = "\"\",\"\",\"\",\"\",\"\",\"\"";
+    QTest::newRow("two sets and the labels")
+        << QStringList{} << QStringList{empty, a1, a3, byLabels} << QStringList{"memo.mi"};
+    QTest::newRow("--no-labels") << QStringList{"--no-labels"} << QStringList{empty, empty, a1, a3}
+                                 << QStringList{"3.mi", "memo.mi"};
+}
+
+void TestTavoExtract::severalLayouts()
+{
+    using namespace TitleBlockBuilder;
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, unnamed);
+    QTemporaryDir dir;
+    const auto cells = [](const QString &number, Placement placement) {
+        return QList<Cell>{{QStringLiteral("図番"), number, placement},
+                           {QStringLiteral("品名"), QStringLiteral("ﾌﾞﾗｹｯﾄ"), placement},
+                           {QStringLiteral("材料"), QStringLiteral("SS400"), placement},
+                           {QStringLiteral("表面処理"), QStringLiteral("ﾕﾆｸﾛ"), placement},
+                           {QStringLiteral("個数"), QStringLiteral("2"), placement},
+                           {QStringLiteral("備考"), QString(), placement}};
+    };
+    const Sheet sheets[] = {sheet(300, 10, cells("A3-1", Placement::Beside)),
+                            sheet(721, 10, cells("A1-1", Placement::Corner)),
+                            sheet(900, 700, cells("L-1", Placement::Below)),
+                            {text(5, 5, QStringLiteral("メモ"), 3), {}}};
+    const QString names[] = {"1.mi", "2.mi", "3.mi", "memo.mi"};
+    QStringList arguments = options;
+    for (int set = 0; set < 2; ++set) {
+        QStringList values;
+        for (const QString &value : sheets[set].positions) {
+            values.append(value.isEmpty() ? QStringLiteral("0") : value);
+        }
+        arguments += {"--xy", values.join(',')};
+    }
+    arguments.append("--utf8");
+    for (int index = 0; index < 4; ++index) {
+        QFile file(dir.filePath(names[index]));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(sheets[index].drawing);
+        arguments.append(file.fileName());
+    }
+    QProcess process;
+    process.start(QStringLiteral(TAVO_BIN_DIR "/tavo-extract"), arguments);
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 0); // a drawing without 図番 is no failure
+    QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()),
+             rows.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    const QStringList errors =
+        QString::fromUtf8(process.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(errors.size(), unnamed.size());
+    for (qsizetype index = 0; index < errors.size(); ++index) {
+        QVERIFY2(errors[index].contains(dir.filePath(unnamed[index]) + ": ") &&
+                     errors[index].contains(QStringLiteral("図番が見つかりません")),
+                 qPrintable(errors[index]));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTavoExtract)

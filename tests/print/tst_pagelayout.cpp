@@ -1,7 +1,9 @@
 #include "print/drawingtarget.h"
 #include "print/pagelayout.h"
+#include "print/pagelist.h"
 #include "print/pdfexport.h"
 #include "print/sheetprinter.h"
+#include "print/textfit.h"
 #include "shell/tablemodel.h"
 
 #include <QFile>
@@ -9,6 +11,7 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -76,6 +79,10 @@ class TestPageLayout : public QObject
 private Q_SLOTS:
     void spaseSet_data();
     void spaseSet();
+    void textFit_data();
+    void textFit();
+    void pageList_data();
+    void pageList();
     void rulesLieWhereTheFormSays_data();
     void rulesLieWhereTheFormSays();
     void rowsOfAPage_data();
@@ -110,6 +117,114 @@ void TestPageLayout::spaseSet()
     QFETCH(int, column);
     QFETCH(QString, prepared);
     QCOMPARE(PageLayout::SpaseSet(text, column), prepared);
+}
+
+void TestPageLayout::textFit_data()
+{
+    // Measured as a monospaced face: a full-width character is as wide as
+    // its size, a half-width one half as wide.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("room"); // mm
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<double>("points");
+    QTest::addColumn<bool>("shortened");
+    const QString treatment = QStringLiteral("無電解ニッケルめっき（カニゼン）"); // 16 wide
+    QTest::newRow("fits") << QStringLiteral("ブラケット") << 41.0 << 1 << 9.0 << false;
+    QTest::newRow("condensed, not smaller") << treatment << 41.85 << 1 << 9.0 << false;
+    QTest::newRow("smaller, still legible") << treatment << 19.7 << 1 << 7.0 << false;
+    QTest::newRow("two lines at the floor") << treatment << 12.0 << 2 << 6.5 << false;
+    QTest::newRow("60-character remarks")
+        << QString(60, QChar(u'注')) << 40.85 << 2 << 6.5 << false;
+    QTest::newRow("300 characters are cut")
+        << QString(300, QChar(u'注')) << 40.85 << 2 << 6.5 << true;
+    QTest::newRow("hostile length, measured only in part")
+        << QString(2000000, QChar(u'x')) << 40.85 << 2 << 6.5 << true;
+    QTest::newRow("no room") << QStringLiteral("軸") << 0.0 << 1 << 9.0 << false;
+    // A character outside the basic plane is never split between the lines.
+    QTest::newRow("surrogate pairs")
+        << QString(31, QChar(u'注')) + QString::fromUcs4(U"𠀋𠀋𠀋𠀋") + QString(29, QChar(u'注'))
+        << 40.85 << 2 << 6.5 << false;
+}
+
+void TestPageLayout::textFit()
+{
+    QFETCH(QString, text);
+    QFETCH(double, room);
+    QFETCH(int, lines);
+    QFETCH(double, points);
+    QFETCH(bool, shortened);
+    const TextFit::Measure width = [](QStringView part, double size) {
+        return double(PageLayout::displayWidth(part)) / 2 * size * TextFit::millimetresPerPoint;
+    };
+    const TextFit::Fitted fitted = TextFit::fit(text, room, 9, width);
+    QCOMPARE(fitted.lines.size(), lines);
+    QCOMPARE(qRound(fitted.points * 10), qRound(points * 10));
+    QCOMPARE(fitted.shortened, shortened);
+    QVERIFY(fitted.points >= TextFit::smallestPoints);
+    QString joined;
+    for (const QString &line : fitted.lines) {
+        if (room > 0) {
+            QVERIFY2(width(line, fitted.points) * TextFit::minimumStretch <= room + 1e-9,
+                     qPrintable(line));
+        }
+        QVERIFY(!line.isEmpty() && !line.back().isHighSurrogate() &&
+                !line.front().isLowSurrogate());
+        joined += line;
+    }
+    if (shortened) {
+        QVERIFY(joined.endsWith(QStringLiteral("…")));
+        QVERIFY(text.startsWith(joined.chopped(1)));
+    } else {
+        QCOMPARE(joined, text);
+    }
+}
+
+void TestPageLayout::pageList_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("ranges"); // as read, or empty when refused
+    QTest::addColumn<QString>("reason"); // part of the refusal
+    QTest::newRow("pages and a range") << "2-3, 5"
+                                       << "2-3,5"
+                                       << "";
+    QTest::newRow("overlapping ranges merge") << "1-3,2-4"
+                                              << "1-4"
+                                              << "";
+    QTest::newRow("open end") << "1-"
+                              << ""
+                              << "終わりのページがありません";
+    QTest::newRow("open start") << "-2"
+                                << ""
+                                << "始めのページがありません";
+    QTest::newRow("page 0") << "0"
+                            << ""
+                            << "1 から数えます";
+    QTest::newRow("backwards") << "3-2"
+                               << ""
+                               << "「2-3」のように";
+    QTest::newRow("nothing typed") << " "
+                                   << ""
+                                   << "指定してください";
+    QTest::newRow("two numbers without a dash") << "2 3"
+                                                << ""
+                                                << "読めません";
+    QTest::newRow("empty item") << "1,,2"
+                                << ""
+                                << "読めません";
+    QTest::newRow("beyond any whole number") << "1-99999999999"
+                                             << ""
+                                             << "1 から数えます";
+}
+
+void TestPageLayout::pageList()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, ranges);
+    QFETCH(QString, reason);
+    const PageList::Reading reading = PageList::read(typed);
+    QCOMPARE(reading.ranges.toString(), ranges);
+    QVERIFY2(reason.isEmpty() ? reading.error.isEmpty() : reading.error.contains(reason),
+             qPrintable(reading.error));
 }
 
 void TestPageLayout::rulesLieWhereTheFormSays_data()
@@ -172,11 +287,11 @@ void TestPageLayout::rowsOfAPage()
         QCOMPARE(hasInk(image, 6, top, 29, top + 3.8), i <= rowsDrawn);
     }
     // Headings, title and page number are on every page.
-    QVERIFY(hasInk(image, 15, 20.6, 25, 24.4));    // 図番
-    QVERIFY(hasInk(image, 90, 10, 110, 17));       // 部品表
-    QVERIFY(hasInk(image, 175, 15, 195, 19));      // date
-    QVERIFY(hasInk(image, 100, 278, 110, 282));    // page number
-    QVERIFY(!hasInk(image, 100, 278, 101.5, 282)); // the blank before the digit
+    QVERIFY(hasInk(image, 15, 20.6, 25, 24.4)); // 図番
+    QVERIFY(hasInk(image, 90, 10, 110, 17));    // 部品表
+    QVERIFY(hasInk(image, 175, 15, 195, 19));   // date
+    QVERIFY(hasInk(image, 95, 278, 105, 282));  // "page / pages" under the middle
+    QVERIFY(!hasInk(image, 5, 278, 85, 282));
 }
 
 void TestPageLayout::textsStayInTheirColumns_data()
@@ -204,9 +319,16 @@ void TestPageLayout::textsStayInTheirColumns_data()
     QTest::newRow("long remarks") << QStringList{"A-1", "軸", "S45C",
                                                  "",    "1",  QString(30, QChar(u'注')) + "ABC"}
                                   << a4 << 0.0;
-    // Far below half width: the font shrinks as well.
-    QTest::newRow("very long remarks")
-        << QStringList{"A-1", "軸", "S45C", "", "1", QString(120, QChar(u'注'))} << a4 << 0.0;
+    // Far below half width: a smaller font, then two lines, then cut.
+    QTest::newRow("electroless nickel")
+        << QStringList{"A-1", "軸", "S45C", "無電解ニッケルめっき（カニゼン）", "1", ""} << a4
+        << 0.0;
+    QTest::newRow("hardening with a wave dash")
+        << QStringList{"A-1", "軸", "S45C", "焼入れ焼戻し HRC40～45 後 黒染", "1", ""} << a4 << 0.0;
+    QTest::newRow("60-character remarks")
+        << QStringList{"A-1", "軸", "S45C", "", "1", QString(60, QChar(u'注'))} << a4 << 0.0;
+    QTest::newRow("300-character remarks are cut")
+        << QStringList{"A-1", "軸", "S45C", "", "1", QString(300, QChar(u'ｱ'))} << a4 << 0.0;
     QTest::newRow("long drawing number")
         << QStringList{"ABCD-12345-67890-XYZ", "軸", "S45C", "", "1", ""} << a4 << 0.0;
     QTest::newRow("A4 with printer margins") << plain << a4 << 6.35;
@@ -251,24 +373,35 @@ void TestPageLayout::textsStayInTheirColumns()
     };
     const QSizeF sheet = paper.size(QPageSize::Millimeter);
     const std::array<double, 7> edges = {5, 30, 75, 120, 140, 150, 195};
+    // Where each column's texts start (left) or end (right-aligned columns).
+    const std::array<double, 6> edge = {6, 33, 78, 139.85, 149.85, 154};
     QStringList printed(6);
+    std::array<double, 6> nearest = {999, 999, 999, 0, 0, 999};
+    double headingHeight = 0; // of 図番, 9 points
+    double smallest = 99;
     for (auto it = word.globalMatch(html); it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
-        const QString text = match.captured(5);
+        // Written here without the export's repair of the wave dash.
+        const QString text = match.captured(5).replace(u'〜', u'～');
         // Every text on the sheet, the page number and the date included.
         QVERIFY2(match.captured(3).toDouble() * 25.4 / 72 <= sheet.width() &&
                      match.captured(4).toDouble() * 25.4 / 72 <= sheet.height(),
                  qPrintable(text));
         const double top = toForm(match.captured(2));
         const double bottom = toForm(match.captured(4));
+        if (text == "図番") {
+            headingHeight = bottom - top;
+        }
         if (top < 24.5 || bottom > 31) {
             continue; // not data row 1
         }
+        smallest = std::min(smallest, bottom - top);
         QVERIFY2(bottom <= 30.2, qPrintable(text + " leaves its row"));
-        qsizetype column = texts.indexOf(text); // a whole cell first: "1" is not "A-1"
+        const QString part = text.endsWith(u'…') ? text.chopped(1) : text;
+        qsizetype column = texts.indexOf(part); // a whole cell first: "1" is not "A-1"
         if (column < 0) {
             column = 0;
-            while (column < 6 && !texts.at(column).contains(text)) {
+            while (column < 6 && !texts.at(column).contains(part)) {
                 ++column;
             }
         }
@@ -278,16 +411,35 @@ void TestPageLayout::textsStayInTheirColumns()
         const double right = toForm(match.captured(3));
         QVERIFY2(left >= edges[std::size_t(column)] && right <= edges[std::size_t(column) + 1],
                  qPrintable(QStringLiteral("%1 spans %2..%3 mm").arg(text).arg(left).arg(right)));
+        const bool rightAligned = column == 3 || column == 4;
+        nearest[std::size_t(column)] = rightAligned ? std::max(nearest[std::size_t(column)], right)
+                                                    : std::min(nearest[std::size_t(column)], left);
     }
-    // Nothing cut or lost.
+    // Legible: nothing below 6.5 of the heading's 9 points.
+    QVERIFY(headingHeight > 0);
+    QVERIFY2(smallest / headingHeight >= 6.4 / 9, qPrintable(QString::number(smallest)));
+    // Nothing lost but what "…" stands for, and one edge per column.
     for (int column = 0; column < 6; ++column) {
-        QCOMPARE(printed.at(column), QString(texts.at(column)).remove(u' '));
+        const QString whole = QString(texts.at(column)).remove(u' ');
+        const QString shown = printed.at(column);
+        if (shown.endsWith(u'…')) {
+            QVERIFY2(whole.startsWith(shown.chopped(1)) && shown.size() > 20, qPrintable(shown));
+        } else {
+            QCOMPARE(shown, whole);
+        }
+        if (!whole.isEmpty()) {
+            QVERIFY2(qAbs(nearest[std::size_t(column)] - edge[std::size_t(column)]) < 0.3,
+                     qPrintable(QStringLiteral("column %1 at %2 mm")
+                                    .arg(column)
+                                    .arg(nearest[std::size_t(column)])));
+        }
     }
 }
 
 void TestPageLayout::pdfHoldsEveryPage()
 {
     std::unique_ptr<TableModel> table(tableWithRows(120));
+    table->setText(2, 3, QStringLiteral("HRC40～45"));
     QTemporaryDir dir;
     const QString path = dir.filePath("list.pdf");
     QCOMPARE(writePartsListPdf(*table, path), QString());
@@ -308,6 +460,78 @@ void TestPageLayout::pdfHoldsEveryPage()
         QVERIFY2(content.contains(QString::fromUtf8(expected)), expected);
     }
     QCOMPARE(content.count(QChar(u'\f')), 3); // one form feed after each page
+    // A search for the tilde typed on Windows finds it.
+    QVERIFY(content.contains(QStringLiteral("HRC40～45")));
+    // Each sheet names its list and says which of how many it is.
+    QCOMPARE(content.count("list.pdf"), 3);
+    QVERIFY(content.contains("1 / 3") && content.contains("3 / 3"));
+    if (QStandardPaths::findExecutable("pdftoppm").isEmpty()) {
+        QSKIP("pdftoppm (poppler-utils) is not installed");
+    }
+    // Rules a photocopier keeps, in the PDF and on a 1200 dpi printer; the
+    // form where a printer's 5 mm margin puts it, 10 mm in from each side.
+    const QString printed = dir.filePath("printed.pdf");
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printed);
+        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                          QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter));
+        QPainter painter(&printer);
+        SheetPrinter::drawPages(printer, painter, *table, {1});
+    }
+    constexpr double dotsPerMm = 1200 / 25.4;
+    for (const QString &pdfPath : {path, printed}) {
+        // Dark dots on a line from (x1, y1) to (x2, y2) mm of the sheet, in
+        // mm, and where the first lies.
+        const auto across = [&](double x1, double y1, double x2, double y2, double *first) {
+            const QRectF area = QRectF(QPointF(x1, y1), QPointF(x2, y2)).adjusted(-1, -1, 1, 1);
+            QProcess render;
+            render.start("pdftoppm", {"-r",
+                                      "1200",
+                                      "-f",
+                                      "1",
+                                      "-l",
+                                      "1",
+                                      "-gray",
+                                      "-aa",
+                                      "no",
+                                      "-aaVector",
+                                      "no",
+                                      "-x",
+                                      QString::number(int(area.x() * dotsPerMm)),
+                                      "-y",
+                                      QString::number(int(area.y() * dotsPerMm)),
+                                      "-W",
+                                      QString::number(int(area.width() * dotsPerMm)),
+                                      "-H",
+                                      QString::number(int(area.height() * dotsPerMm)),
+                                      "-singlefile",
+                                      pdfPath,
+                                      dir.filePath("crop")});
+            render.waitForFinished(60000);
+            const QImage crop(dir.filePath("crop.pgm"));
+            int dark = 0;
+            const int steps = int(std::max(qAbs(x2 - x1), qAbs(y2 - y1)) * dotsPerMm);
+            for (int step = 0; step <= steps && !crop.isNull(); ++step) {
+                const double x = x1 + (x2 - x1) * step / steps;
+                const double y = y1 + (y2 - y1) * step / steps;
+                const QPoint dot(int((x - area.x()) * dotsPerMm), int((y - area.y()) * dotsPerMm));
+                if (qGray(crop.pixel(dot)) < 128 && dark++ == 0 && first) {
+                    *first = x1 == x2 ? y : x;
+                }
+            }
+            return dark / dotsPerMm;
+        };
+        double frameLeft = 0;
+        QVERIFY2(across(8, 162.5, 12, 162.5, &frameLeft) >= 0.19, qPrintable(pdfPath));
+        QVERIFY2(qAbs(frameLeft - 10) < 0.3, qPrintable(QString::number(frameLeft)));
+        double frameRight = 0;
+        QVERIFY(across(198, 162.5, 202, 162.5, &frameRight) >= 0.19);
+        QVERIFY2(qAbs(frameRight - 200) < 0.3, qPrintable(QString::number(frameRight)));
+        QVERIFY(across(110, 33, 110, 37, nullptr) >= 0.09);     // the rule at 30 mm of the form
+        QVERIFY(across(33, 162.5, 37, 162.5, nullptr) >= 0.09); // the column rule at 30 mm
+    }
     // A target that cannot be written leaves nothing behind and says why.
     QVERIFY(!writePartsListPdf(*table, dir.filePath("missing/list.pdf")).isEmpty());
 }

@@ -18,6 +18,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QStandardPaths>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
@@ -37,6 +38,8 @@ private Q_SLOTS:
     void printing();
     void pdfName_data();
     void pdfName();
+    void printsSelectedRows();
+    void namesTheListAndCountsCutCells();
 
 private:
     struct Fixture
@@ -145,6 +148,30 @@ void TestPrintPreview::scrolling()
     QCOMPARE(preview->scrollBar()->value(), preview->scrollBar()->singleStep());
     QTest::keyClick(preview, Qt::Key_Up);
     QCOMPARE(preview->scrollBar()->value(), 0);
+    // Wherever the focus is: a button would otherwise move it with the arrows.
+    preview->nextButton()->setFocus();
+    QTest::keyClick(preview->frontButton(), Qt::Key_Down);
+    QCOMPARE(preview->scrollBar()->value(), preview->scrollBar()->singleStep());
+    QTest::keyClick(preview->scrollBar(), Qt::Key_Up);
+    QCOMPARE(preview->scrollBar()->value(), 0);
+    // Ctrl + wheel and Ctrl + / − magnify the page, sharp, and back.
+    QWheelEvent zoomWheel(QPointF(100, 100), QPointF(100, 100), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(preview->scrollBar(), &zoomWheel);
+    QCOMPARE(preview->zoom(), 1.5);
+    QCOMPARE(preview->canvas()->width(), qRound(794 * 1.5));
+    QVERIFY(preview->horizontalScrollBar()->isVisibleTo(preview));
+    QTest::keyClick(preview->frontButton(), Qt::Key_Plus, Qt::ControlModifier);
+    QCOMPARE(preview->zoom(), 2.0);
+    preview->scrollBar()->setValue(100);
+    QCOMPARE(preview->canvas()->y() + preview->canvas()->height(),
+             preview->canvas()->parentWidget()->height()); // the foot of the page in view
+    QTest::keyClick(preview, Qt::Key_Minus, Qt::ControlModifier);
+    QTest::keyClick(preview, Qt::Key_Minus, Qt::ControlModifier);
+    QTest::keyClick(preview, Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(preview->zoom(), 1.0);
+    QCOMPARE(preview->canvas()->y(), -667);
+    QVERIFY(!preview->horizontalScrollBar()->isVisibleTo(preview));
 }
 
 void TestPrintPreview::followsTheTable_data()
@@ -208,29 +235,34 @@ void TestPrintPreview::printing_data()
     QTest::addColumn<int>("copies");
     QTest::addColumn<QString>("pagesPrinted"); // page numbers in print order
     QTest::addColumn<QString>("warning");      // part of the warning shown
+    QTest::addColumn<bool>("reversed");        // 逆順
     const int all = QPrinter::AllPages;
     const int current = QPrinter::CurrentPage;
     const int range = QPrinter::PageRange;
     QTest::newRow("cancelled: nothing printed, nothing said") << 0 << current << "" << 1 << ""
-                                                              << "";
+                                                              << "" << false;
     QTest::newRow("the page shown") << 1 << current << "" << 1 << "2"
-                                    << "";
+                                    << "" << false;
     QTest::newRow("two copies") << 1 << current << "" << 2 << "2,2"
-                                << "";
+                                << "" << false;
     QTest::newRow("all pages, one job") << 1 << all << "" << 1 << "1,2,3"
-                                        << "";
+                                        << "" << false;
     QTest::newRow("a range") << 1 << range << "2-3" << 1 << "2,3"
-                             << "";
+                             << "" << false;
     QTest::newRow("pages out of order") << 1 << range << "3,1" << 1 << "1,3"
-                                        << "";
+                                        << "" << false;
     QTest::newRow("a range past the end") << 1 << range << "2-9" << 1 << "2,3"
-                                          << "";
+                                          << "" << false;
     QTest::newRow("only pages the list lacks") << 1 << range << "5-6" << 1 << ""
-                                               << "部品表は 3 ページです";
+                                               << "部品表は 3 ページです" << false;
     QTest::newRow("no printer installed") << -1 << current << "" << 1 << ""
-                                          << "「PDF」ボタン";
+                                          << "「PDF」ボタン" << false;
+    QTest::newRow("reversed") << 1 << all << "" << 1 << "3,2,1"
+                              << "" << true;
+    QTest::newRow("a range reversed, two copies") << 1 << range << "2-3" << 2 << "3,2,3,2"
+                                                  << "" << true;
     QTest::newRow("job refused") << 2 << current << "" << 1 << ""
-                                 << "を開けません";
+                                 << "を開けません" << false;
 }
 
 void TestPrintPreview::printing()
@@ -241,7 +273,9 @@ void TestPrintPreview::printing()
     QFETCH(int, copies);
     QFETCH(QString, pagesPrinted);
     QFETCH(QString, warning);
+    QFETCH(bool, reversed);
     Fixture fixture(120);
+    fixture.dialogs.reversed = reversed;
     QTemporaryDir dir;
     fixture.dialogs.printToFile = dir.filePath(accepted == 2 ? "missing/job.pdf" : "job.pdf");
     fixture.dialogs.printerAccepted = {accepted > 0};
@@ -308,6 +342,71 @@ void TestPrintPreview::pdfName()
     // The place it went is shown.
     QVERIFY(
         preview->statusLabel()->toolTip().contains(QDir::toNativeSeparators(dir.filePath(saved))));
+}
+
+void TestPrintPreview::printsSelectedRows()
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    }
+    Fixture fixture(120);
+    QTemporaryDir dir;
+    fixture.dialogs.printToFile = dir.filePath("job.pdf");
+    fixture.dialogs.printerAccepted = {true};
+    fixture.dialogs.printRange = QPrinter::Selection;
+    QTableView *grid = fixture.window.grid();
+    // Rows A-60 .. A-62 and A-100.
+    const QItemSelection rows(grid->model()->index(59, 0), grid->model()->index(61, 5));
+    grid->selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect);
+    grid->selectionModel()->select(grid->model()->index(99, 2), QItemSelectionModel::Select);
+    PrintOutF *preview = fixture.open();
+    preview->Command1_Click();
+    QVERIFY(fixture.dialogs.selectionOffered);
+    QProcess text;
+    text.start("pdftotext", {"-layout", fixture.dialogs.printToFile, "-"});
+    QVERIFY(text.waitForFinished(30000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    static const QRegularExpression drawing(R"(A-\d+)");
+    QStringList numbers;
+    for (auto it = drawing.globalMatch(printed); it.hasNext();) {
+        numbers.append(it.next().captured());
+    }
+    QCOMPARE(numbers.join(u','), QString("A-60,A-61,A-62,A-100"));
+    QVERIFY(printed.contains("1 / 1"));
+    // One cell under the cursor is no selection of rows.
+    grid->selectionModel()->select(grid->model()->index(3, 0), QItemSelectionModel::ClearAndSelect);
+    fixture.dialogs.printerAccepted = {false};
+    preview->Command1_Click();
+    QVERIFY(!fixture.dialogs.selectionOffered);
+}
+
+void TestPrintPreview::namesTheListAndCountsCutCells()
+{
+    Fixture fixture(60);
+    QTemporaryDir dir;
+    fixture.window.setCurrentFile(dir.filePath("ポンプ組立.txt"));
+    fixture.window.table().setText(2, 5, QString(300, QChar(u'注')));
+    fixture.window.table().setText(55, 3, QString(200, QChar(u'ﾒ')));
+    PrintOutF *preview = fixture.open();
+    QTRY_VERIFY(preview->shortenedLabel()->isVisibleTo(preview));
+    QVERIFY(preview->shortenedLabel()->text().contains("2"));
+    fixture.dialogs.fileNames = {dir.filePath("list.pdf")};
+    preview->savePdf();
+    QVERIFY(preview->statusLabel()->text().startsWith("PDF を保存しました"));
+    if (!QStandardPaths::findExecutable("pdftotext").isEmpty()) {
+        QProcess text;
+        text.start("pdftotext", {"-layout", dir.filePath("list.pdf"), "-"});
+        QVERIFY(text.waitForFinished(30000));
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        QCOMPARE(printed.count("ポンプ組立.txt"), 2);
+        QVERIFY(printed.contains("2 / 2"));
+    }
+    // Another list: what was said about this one goes.
+    fixture.window.setCurrentFile(QString());
+    QVERIFY(preview->statusLabel()->text().isEmpty());
+    fixture.window.table().setText(2, 5, QStringLiteral("短い備考"));
+    fixture.window.table().setText(55, 3, QString());
+    QTRY_VERIFY(!preview->shortenedLabel()->isVisibleTo(preview));
 }
 
 QTEST_MAIN(TestPrintPreview)

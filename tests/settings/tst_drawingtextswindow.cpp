@@ -1,5 +1,6 @@
 #include "app/subsystems.h"
 #include "extract/drawingbuilder.h"
+#include "extract/titleblockbuilder.h"
 #include "settings/drawingtextsview.h"
 #include "settings/drawingtextswindow.h"
 #include "settings/positionscommand.h"
@@ -35,6 +36,7 @@ private Q_SLOTS:
     void squaresAndSummaryFollowTheBoxes_data();
     void squaresAndSummaryFollowTheBoxes();
     void listAndDrawingSelectTogether();
+    void findingByLabelsFillsTheBoxesOnly();
 
 private:
     // Texts 0 to 3 in file order; the 図番 box starts at (360, 22.5).
@@ -238,6 +240,50 @@ void TestDrawingTextsWindow::listAndDrawingSelectTogether()
     QCOMPARE(drawing->view()->selectedText(), std::optional<qsizetype>(2));
     QCOMPARE(list->currentIndex().row(), 0);
     QCOMPARE(list->currentIndex().siblingAtColumn(3).data().toString(), QStringLiteral("下"));
+}
+
+void TestDrawingTextsWindow::findingByLabelsFillsTheBoxesOnly()
+{
+    using namespace TitleBlockBuilder;
+    const Sheet sheet = TitleBlockBuilder::sheet(
+        721, 10,
+        {{QStringLiteral("尺度"), QStringLiteral("1:5"), Placement::Corner},
+         {QStringLiteral("図番"), QStringLiteral("A1-7"), Placement::Corner},
+         {QStringLiteral("品名"), QStringLiteral("ｶﾞｲﾄﾞ"), Placement::Beside},
+         {QStringLiteral("材料"), QStringLiteral("SUS304"), Placement::Below},
+         {QStringLiteral("個数"), QString(), Placement::Corner}});
+    const QString path = m_dir.filePath("sheet.mi");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(sheet.drawing);
+    file.close();
+
+    Fixture fixture;
+    fixture.window.menuActions().set2->trigger();
+    PositionsWindow *second = fixture.window.findChild<PositionsCommand *>()->positionsWindow(1);
+    QVERIFY(second && second != fixture.settings);
+    QCOMPARE(second->windowTitle(), QString("設定2"));
+    second->openDrawing(path);
+    DrawingTextsWindow *drawing = second->drawingWindow();
+    QVERIFY(drawing);
+    drawing->findByLabels();
+    // Found fields take their value's position; the others keep theirs.
+    const std::array<QString, 12> boxes = second->fieldTexts();
+    for (int entry : {0, 1, 2, 3, 4, 5}) {
+        QCOMPARE(positionValue(boxes[std::size_t(entry)]),
+                 positionValue(sheet.positions[std::size_t(entry)]));
+    }
+    QCOMPARE(boxes[6], QString("0"));
+    QCOMPARE(boxes[8], QString("0"));
+    QVERIFY(drawing->summary().contains("図番=A1-7"));
+    QVERIFY(drawing->summary().contains("品名=ｶﾞｲﾄﾞ"));
+    QVERIFY(drawing->hint().contains("表面処理、個数、備考"));
+    // Nothing is stored before ｾｯﾄ, and set 1 is untouched.
+    QCOMPARE(fixture.positions.set(1)[0], QString("0"));
+    QCOMPARE(fixture.positions.XYPos[0], QString("360"));
+    second->confirm();
+    QCOMPARE(fixture.store.values.value("Radoverurid/XYIni2/Key1"), boxes[0]);
+    QCOMPARE(fixture.positions.XYPos[0], QString("360"));
 }
 
 QTEST_MAIN(TestDrawingTextsWindow)

@@ -21,6 +21,7 @@ private Q_SLOTS:
     void unwritableStoreReportsFailure();
     void garbageStoreLoadsAndSaves_data();
     void garbageStoreLoadsAndSaves();
+    void setsAndLabelWordsKeepTheirPlaces();
 };
 
 void TestPositionSettings::roundTrip_data()
@@ -162,6 +163,44 @@ void TestPositionSettings::garbageStoreLoadsAndSaves()
     positions.LoadPositionSettings();
     QCOMPARE(positions.XYPos[9], QString("12.5"));
     QCOMPARE(positions.XYPos[1], key2);
+}
+
+void TestPositionSettings::setsAndLabelWordsKeepTheirPlaces()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("store.ini");
+    {
+        QSettings old(file, QSettings::IniFormat);
+        old.setValue("XYIni/Key1", "360");
+    }
+    std::array<QStringList, 6> words = TitleLabels::defaultWords();
+    words[1] = QStringList{"品名", "ﾋﾝﾒｲ", "表題 名"};
+    {
+        QSettingsStore store(file);
+        PositionSettings positions(store);
+        positions.LoadPositionSettings();
+        // The old program's values are set 1; the others start unused.
+        QCOMPARE(positions.set(0)[0], QString("360"));
+        QVERIFY(!CaptureWindows::inUse(positions.set(1)));
+        QVERIFY(positions.byLabels);
+        QCOMPARE(positions.labelWords, TitleLabels::defaultWords());
+        positions.set(2)[3] = "12.5";
+        QVERIFY(positions.saveSet(2));
+        positions.labelWords = words;
+        positions.byLabels = false;
+        QVERIFY(positions.saveLabels());
+    }
+    QSettings stored(file, QSettings::IniFormat);
+    QCOMPARE(stored.value("XYIni3/Key4").toString(), QString("12.5"));
+    QVERIFY(!stored.contains("XYIni2/Key4")); // only the set confirmed is written
+    QCOMPARE(stored.value("XYIni/Key1").toString(), QString("360"));
+    QSettingsStore store(file);
+    PositionSettings positions(store);
+    positions.LoadPositionSettings();
+    QCOMPARE(positions.set(2)[3], QString("12.5"));
+    QVERIFY(CaptureWindows::inUse(positions.set(2)));
+    QCOMPARE(positions.labelWords, words);
+    QVERIFY(!positions.sources().byLabels);
 }
 
 QTEST_GUILESS_MAIN(TestPositionSettings)

@@ -48,8 +48,10 @@ public:
     }
     // "printer" is recorded with the pages offered and the range the dialog
     // starts with, "1-3 current"; the script's range then replaces it.
-    PrinterChoice choosePrintPages(QWidget *, QPrinter &printer, int lastPage) override
+    PrinterChoice choosePrintPages(QWidget *, QPrinter &printer, int lastPage,
+                                   bool selection) override
     {
+        selectionOffered = selection;
         shown.append({QStringLiteral("printer"), QStringLiteral("1-%1 %2").arg(lastPage).arg(
                                                      printer.printRange() == QPrinter::CurrentPage
                                                          ? QStringLiteral("current")
@@ -62,6 +64,7 @@ public:
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(printToFile);
             printer.setCopyCount(copies);
+            printer.setPageOrder(reversed ? QPrinter::LastPageFirst : QPrinter::FirstPageFirst);
             if (paperSize.isValid()) {
                 printer.setPageSize(paperSize);
             }
@@ -107,4 +110,6 @@ public:
     QPrinter::PrintRange printRange = QPrinter::CurrentPage;
     QString pageRanges; // "2-3,5" with PageRange
     bool noPrinter = false;
+    bool reversed = false;         // 逆順 ticked
+    bool selectionOffered = false; // 選択した部分 was offered
 };
