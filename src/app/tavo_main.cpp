@@ -10,6 +10,7 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QStringList>
 #include <QTranslator>
 
 int main(int argc, char *argv[])
@@ -24,12 +25,20 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    // Qt's own buttons and dialogs in Japanese, whatever the system language.
+    // Qt's own buttons and dialogs in Japanese, whatever the system language:
+    // the copy shipped with the program first (Windows has no system copy),
+    // then the package's share folder, then Qt's own.
     QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                          QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QCoreApplication::installTranslator(&qtTranslator);
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QStringList translationDirs{programDir + QStringLiteral("/translations"),
+                                      programDir + QStringLiteral("/../share/tavo/translations"),
+                                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)};
+    for (const QString &dir : translationDirs) {
+        if (qtTranslator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                              QStringLiteral("_"), dir)) {
+            QCoreApplication::installTranslator(&qtTranslator);
+            break;
+        }
     }
     PrintDialogTranslator printDialogWords; // what Qt's translation leaves in English
     QCoreApplication::installTranslator(&printDialogWords);
