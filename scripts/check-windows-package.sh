@@ -58,6 +58,14 @@ for encoding in cp932 utf8; do
         problem "standard output $encoding differs from Linux"
 done
 
+# A list of 3,000 awkward rows (half-width kana, NEC and IBM extensions,
+# quotes, commas) read and saved again: the same bytes from both builds.
+awkward=tests/data/awkward-3000.txt
+XDG_CONFIG_HOME="$out" build/bin/tavo-extract --xy "$xy" --list "$awkward" -o "$out/linux-awkward.txt"
+"$wine" "$installed/tavo-extract.exe" --xy "$xy" --list "$awkward" -o "$out/windows-awkward.txt" ||
+    problem "tavo-extract.exe --list ended with status $?"
+cmp "$out/linux-awkward.txt" "$out/windows-awkward.txt" || problem "3,000 awkward rows differ from Linux"
+
 # The window: started from the installed folder, it must show itself.
 "$wine" "$installed/tavo.exe" &
 tavo=$!
