@@ -543,8 +543,19 @@ std::optional<PartsListReader::Result> parseEitherWay(View text, qsizetype recor
     const Shape doubled = shapeOf(text, QuoteStyle::Doubled);
     const Shape asWritten = shapeOf(text, QuoteStyle::AsWritten);
     if (doubled.endsAtLineEnds) {
-        const bool old = asWritten.endsAtLineEnds && asWritten.records > doubled.records;
-        return parseWith(text, old ? Reading::AsWritten : Reading::Doubled, recordLimit);
+        std::optional<PartsListReader::Result> ours =
+            parseWith(text, Reading::Doubled, recordLimit);
+        // Our own lists keep a line break inside a quoted cell, and the old
+        // reading would split such a record: a list we wrote reads our way.
+        const bool oursHasLineBreaks =
+            ours && std::any_of(ours->cells.cbegin(), ours->cells.cend(), [](const QString &cell) {
+                return cell.contains(QLatin1Char('\n')) || cell.contains(QLatin1Char('\r'));
+            });
+        if (oursHasLineBreaks || !asWritten.endsAtLineEnds ||
+            asWritten.records <= doubled.records) {
+            return ours;
+        }
+        return parseWith(text, Reading::AsWritten, recordLimit);
     }
     std::optional<PartsListReader::Result> mixed =
         parseWith(text, Reading::RecordByRecord, recordLimit);
