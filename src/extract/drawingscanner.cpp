@@ -5,14 +5,9 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstring>
 #include <limits>
 #include <string>
-
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
 
 namespace {
 
@@ -161,6 +156,19 @@ private:
     };
 
     void fail() { m_stage = Stage::Failed, m_next = never; }
+    // The count on line `number`: of properties, or of text lines (-1: none).
+    void counted(long long count, long long number)
+    {
+        if (m_stage == Stage::PropertyCount && count >= 0) {
+            m_alignmentLine = number + 1 + count;
+            m_stage = Stage::Alignment, m_next = m_alignmentLine;
+        } else if (m_stage == Stage::LineCount && count >= 1) {
+            m_pairsLeft = count;
+            m_stage = Stage::Text, m_next = number + 1;
+        } else {
+            fail();
+        }
+    }
 
     const int m_countLine;
     const int m_lineCountOffset;
@@ -177,15 +185,8 @@ private:
 void LayoutReader::line(long long number, std::string_view text, bool transient)
 {
     switch (m_stage) {
-    case Stage::PropertyCount: {
-        const long long properties = wholeNumber(text);
-        if (properties < 0) {
-            return fail();
-        }
-        m_alignmentLine = number + 1 + properties;
-        m_stage = Stage::Alignment, m_next = m_alignmentLine;
-        return;
-    }
+    case Stage::PropertyCount:
+        return counted(wholeNumber(text), number);
     case Stage::Alignment: {
         const std::string_view alignment = trimmed(text);
         if (alignment.size() != 1 || alignment[0] < '1' || alignment[0] > '9') {
@@ -221,15 +222,8 @@ void LayoutReader::line(long long number, std::string_view text, bool transient)
         m_height.keep(text, transient);
         m_stage = Stage::LineCount, m_next = number + 4;
         return;
-    case Stage::LineCount: {
-        const long long lines = wholeNumber(text);
-        if (lines < 1) {
-            return fail();
-        }
-        m_pairsLeft = lines;
-        m_stage = Stage::Text, m_next = number + 1;
-        return;
-    }
+    case Stage::LineCount:
+        return counted(wholeNumber(text), number);
     case Stage::Text:
         if (!m_text.empty() && m_text.size() < DrawingScanner::maxLineBytes) {
             m_text += ' ';
@@ -250,56 +244,6 @@ void LayoutReader::line(long long number, std::string_view text, bool transient)
     }
 }
 
-// The same layout test on a block whose lines are all at hand (`line(i)` is
-// line i, `count` lines before the terminator): it looks at the dozen
-// lines it needs and no other. A text of several lines is joined into `joined`.
-template <typename LineAt>
-bool fitsLayout(const LineAt &line, long long count, int countLine, int lineCountOffset,
-                std::string &joined, DrawingScanner::Block &block)
-{
-    if (count < countLine) {
-        return false;
-    }
-    const long long properties = wholeNumber(line(countLine));
-    const long long h = countLine + 1 + properties; // the alignment line
-    if (properties < 0 || h + lineCountOffset > count) {
-        return false;
-    }
-    const std::string_view alignment = trimmed(line(h));
-    if (alignment.size() != 1 || alignment[0] < '1' || alignment[0] > '9' ||
-        !isNumberEqualTo(line(h + 7), 0) || !isNumberEqualTo(line(h + 8), 0) ||
-        !isNumberEqualTo(line(h + 9), 1)) {
-        return false;
-    }
-    const long long lineCount = h + lineCountOffset;
-    const long long k = wholeNumber(line(lineCount));
-    if (k < 1 || lineCount + 2 * k != count) {
-        return false;
-    }
-    for (long long pair = 1; pair <= k; ++pair) {
-        if (!isNumberEqualTo(line(lineCount + 2 * pair), 0)) {
-            return false;
-        }
-    }
-    if (k == 1) {
-        block.textLine = line(lineCount + 1);
-    } else {
-        joined.clear();
-        for (long long pair = 1; pair <= k; ++pair) {
-            if (!joined.empty() && joined.size() < DrawingScanner::maxLineBytes) {
-                joined += ' ';
-            }
-            joined.append(line(lineCount + 2 * pair - 1)
-                              .substr(0, DrawingScanner::maxLineBytes - joined.size()));
-        }
-        block.textLine = joined;
-    }
-    block.xLine = line(h + 3);
-    block.yLine = line(h + 6);
-    block.heightLine = line(lineCount - 4);
-    return true;
-}
-
 // The item reader and block reader as one state machine over the bytes, so
 // a file is read once, in chunks, without splitting it into lines first.
 class Machine
@@ -317,15 +261,12 @@ public:
 private:
     enum class State { ItemStart, Unquoted, Quoted, AfterQuote, Block };
 
-    // Fast paths, taken at the start of a line of the chunk `data`: they
-    // return false when the slow, exact reading must take the next step.
-    // Lines outside blocks that hold no quote and no comma are items of
-    // their own, so only a line "TEX" matters among them.
-    bool skipItems(const char *data, std::size_t size, std::size_t &pos);
-    // A block that ends inside the chunk is read at once.
-    bool wholeBlock(const char *data, std::size_t size, std::size_t &pos);
-    // The position of the next quote or comma at or after `pos`, or `size`.
-    std::size_t nextQuoteOrComma(const char *data, std::size_t size, std::size_t pos);
+    // Each reads from `pos` in the chunk and returns where it stopped.
+    std::size_t blockLines(const char *data, std::size_t size, std::size_t pos);
+    std::size_t completeLines(const char *data, std::size_t size, std::size_t pos);
+    std::size_t itemStart(const char *data, std::size_t pos);
+    std::size_t itemRest(const char *data, std::size_t size, std::size_t pos);
+    std::size_t quotedItem(const char *data, std::size_t size, std::size_t pos);
     // Reports the block ended by its terminator on line n; `lineAt(k)` is line n - k.
     template <typename LineAt> void endBlock(long long n, const LineAt &lineAt);
 
@@ -368,13 +309,6 @@ private:
     LayoutReader m_older{5, 20};
     LayoutReader m_newer{6, 21};
     long long m_nextStructureLine = LayoutReader::never;
-    bool m_lastChunkEndedLine = true; // the file's start counts as a line start
-    // Where the next quote and comma of the current chunk are (-1: not looked yet).
-    long long m_nextQuote = -1;
-    long long m_nextComma = -1;
-    std::array<std::size_t, 64> m_lineEnds; // where the lines of a block read at once end
-    std::string m_olderText; // a text of several lines, joined, as each layout reads it
-    std::string m_newerText;
 };
 
 template <typename LineAt> void Machine::endBlock(long long n, const LineAt &lineAt)
@@ -387,176 +321,6 @@ template <typename LineAt> void Machine::endBlock(long long n, const LineAt &lin
     } else if (n >= shortestBlock) {
         m_onBlock({lineAt(21), lineAt(18), lineAt(2), {}});
     }
-}
-
-std::size_t Machine::nextQuoteOrComma(const char *data, std::size_t size, std::size_t pos)
-{
-    auto find = [&](long long &cached, char c) {
-        if (cached < static_cast<long long>(pos)) {
-            const void *found = std::memchr(data + pos, c, size - pos);
-            cached = found ? static_cast<const char *>(found) - data : static_cast<long long>(size);
-        }
-        return std::size_t(cached);
-    };
-    return std::min(find(m_nextQuote, '"'), find(m_nextComma, ','));
-}
-
-bool Machine::skipItems(const char *data, std::size_t size, std::size_t &pos)
-{
-    const std::size_t special = nextQuoteOrComma(data, size, pos);
-    std::size_t from = pos;
-    while (from < special) {
-        const void *found = std::memchr(data + from, 'T', special - from);
-        if (!found) {
-            break;
-        }
-        const std::size_t at = std::size_t(static_cast<const char *>(found) - data);
-        from = at + 1;
-        // Only blanks before it on its line ...
-        std::size_t lineStart = at;
-        while (lineStart > pos && isBlank(data[lineStart - 1])) {
-            --lineStart;
-        }
-        if (lineStart > pos && data[lineStart - 1] != '\n') {
-            continue;
-        }
-        // ... and after "TEX" blanks, a CR, the line end: the item "TEX".
-        std::size_t end = at + 3;
-        if (end > size || std::memcmp(data + at, "TEX", 3) != 0) {
-            continue;
-        }
-        while (end < size && isBlank(data[end])) {
-            ++end;
-        }
-        if (end < size && data[end] == '\r') {
-            ++end;
-        }
-        // An item longer than the kept 16 bytes is never "TEX".
-        if (end < size && data[end] == '\n' && end - at <= 16) {
-            pos = end + 1;
-            startBlock();
-            return true;
-        }
-    }
-    // No block starts before the next quote or comma: skip the whole lines
-    // before it (or before the unfinished last line of the chunk).
-    const std::size_t limit = std::min(special, size - 1);
-    std::size_t lineStart = limit + 1;
-    while (lineStart > pos && data[lineStart - 1] != '\n') {
-        --lineStart;
-    }
-    if (lineStart > pos) {
-        pos = lineStart;
-        return true;
-    }
-    return false;
-}
-
-bool Machine::wholeBlock(const char *data, std::size_t size, std::size_t &pos)
-{
-    // One pass over the block's bytes notes where its lines end; only a line
-    // starting with "|~" is looked at, as the terminator may be the first
-    // line that is exactly that.
-    std::size_t count = 0;
-    std::size_t after = 0;
-    // 1: the terminator starts at `at`; 0: it does not; -1: the chunk ends first.
-    auto terminatorAt = [&](std::size_t at) {
-        if (at + 2 >= size || data[at + 1] != '~') {
-            return at + 1 >= size || (at + 2 >= size && data[at + 1] == '~') ? -1 : 0;
-        }
-        if (data[at + 2] == '\n') {
-            after = at + 3;
-            return 1;
-        }
-        if (data[at + 2] != '\r') {
-            return 0;
-        }
-        if (at + 3 >= size) {
-            return -1;
-        }
-        after = at + 4;
-        return data[at + 3] == '\n' ? 1 : 0;
-    };
-    auto lineEnd = [&](std::size_t at) {
-        if (count == m_lineEnds.size()) {
-            return false;
-        }
-        m_lineEnds[count++] = at;
-        return true;
-    };
-    int found = 0;
-    std::size_t at = pos;
-#if defined(__SSE2__) || defined(_M_X64)
-    // Sixteen bytes at a time: block lines are a few bytes long.
-    const __m128i lineFeed = _mm_set1_epi8('\n');
-    const __m128i bar = _mm_set1_epi8('|');
-    unsigned carry = 1; // `pos` starts a line
-    for (; found == 0 && at + 16 <= size; at += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + at));
-        auto ends = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lineFeed)));
-        auto bars = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, bar)));
-        bars &= ((ends << 1) | carry) & 0xFFFF; // bars that start a line
-        carry = ends >> 15;
-        while (bars != 0 && found == 0) {
-            const unsigned start = unsigned(std::countr_zero(bars));
-            bars &= bars - 1;
-            for (unsigned before = ends & ((1u << start) - 1); before != 0; before &= before - 1) {
-                if (!lineEnd(at + std::size_t(std::countr_zero(before)))) {
-                    return false;
-                }
-            }
-            ends &= ~((1u << start) - 1);
-            found = terminatorAt(at + start);
-        }
-        if (found != 0) {
-            break;
-        }
-        for (; ends != 0; ends &= ends - 1) {
-            if (!lineEnd(at + std::size_t(std::countr_zero(ends)))) {
-                return false;
-            }
-        }
-    }
-#endif
-    for (; found == 0 && at < size; ++at) {
-        if (data[at] == '|' && (at == pos || data[at - 1] == '\n')) {
-            found = terminatorAt(at);
-            if (found != 0) {
-                break;
-            }
-        }
-        if (data[at] == '\n' && !lineEnd(at)) {
-            return false;
-        }
-    }
-    if (found != 1) {
-        return false; // more lines than held, or the chunk ends first
-    }
-    ++m_textRecords;
-    m_state = State::ItemStart;
-    const std::size_t blockStart = pos;
-    pos = after;
-    // Line i of the block, without its CR, cut at the kept length.
-    auto line = [&](long long number) {
-        const std::size_t index = std::size_t(number - 1);
-        const std::size_t begin = index == 0 ? blockStart : m_lineEnds[index - 1] + 1;
-        std::size_t length = m_lineEnds[index] - begin;
-        if (length > 0 && data[begin + length - 1] == '\r') {
-            --length;
-        }
-        return std::string_view(data + begin, std::min(length, DrawingScanner::maxLineBytes));
-    };
-    const auto lines = static_cast<long long>(count);
-    DrawingScanner::Block older;
-    DrawingScanner::Block newer;
-    const bool olderFits = fitsLayout(line, lines, 5, 20, m_olderText, older);
-    const bool newerFits = fitsLayout(line, lines, 6, 21, m_newerText, newer);
-    if (olderFits != newerFits) {
-        m_onBlock(olderFits ? older : newer);
-    } else if (lines + 1 >= shortestBlock) {
-        m_onBlock({line(lines - 20), line(lines - 17), line(lines - 1), {}});
-    }
-    return true;
 }
 
 void Machine::endItem(bool atLineEnd)
@@ -629,154 +393,145 @@ void Machine::ownViews()
 void Machine::feed(const char *data, std::size_t size)
 {
     std::size_t pos = 0;
-    m_nextQuote = m_nextComma = -1;
     while (pos < size) {
-        if (pos == 0 ? m_lastChunkEndedLine : data[pos - 1] == '\n') {
-            if (m_state == State::ItemStart && skipItems(data, size, pos)) {
-                continue;
-            }
-            if (m_state == State::Block && m_lineCount == 0 && m_partial.empty() && !m_partialCut &&
-                wholeBlock(data, size, pos)) {
-                continue;
-            }
-        }
         switch (m_state) {
-        case State::Block: {
-            if (m_partial.empty() && !m_partialCut) {
-                // The common case, whole short lines inside the chunk: a plain
-                // loop beats a memchr call per line.
-                const char *line = data + pos;
-                const char *const end = data + size;
-                while (m_state == State::Block) {
-                    const char *lineEnd = line;
-                    const char *const quickEnd = std::min(end, line + 32);
-                    while (lineEnd < quickEnd && *lineEnd != '\n') {
-                        ++lineEnd;
-                    }
-                    if (lineEnd == quickEnd && lineEnd < end) {
-                        const void *found = std::memchr(lineEnd, '\n', std::size_t(end - lineEnd));
-                        lineEnd = found ? static_cast<const char *>(found) : end;
-                    }
-                    if (lineEnd == end) {
-                        break;
-                    }
-                    std::size_t length = std::size_t(lineEnd - line);
-                    if (length > 0 && line[length - 1] == '\r') {
-                        --length;
-                    }
-                    if (length == 2 && line[0] == '|' && line[1] == '~') {
-                        blockLine(std::string_view(line, length), false, false);
-                    } else {
-                        // An ordinary line: only remembered, never looked at.
-                        ++m_lineCount;
-                        m_lastSlot = m_lastSlot + 1 == keptLines ? 0 : m_lastSlot + 1;
-                        const std::string_view kept(line,
-                                                    std::min(length, DrawingScanner::maxLineBytes));
-                        m_lines[m_lastSlot].view = kept;
-                        if (m_lineCount == m_nextStructureLine) {
-                            structureLine(kept, false);
-                        }
-                    }
-                    line = lineEnd + 1;
-                }
-                pos = std::size_t(line - data);
-                if (m_state != State::Block || pos >= size) {
-                    break;
-                }
-            }
-            const void *found = std::memchr(data + pos, '\n', size - pos);
-            const std::size_t end =
-                found ? std::size_t(static_cast<const char *>(found) - data) : size;
-            const std::string_view piece(data + pos, end - pos);
-            if (!found) {
-                // The line goes on in the next chunk: keep its start only.
-                const std::size_t room =
-                    DrawingScanner::maxLineBytes + 1 -
-                    std::min(m_partial.size(), DrawingScanner::maxLineBytes + 1);
-                m_partial.append(piece.substr(0, room));
-                m_partialCut = m_partialCut || piece.size() > room;
-                pos = size;
-                break;
-            }
-            if (m_partial.empty() && !m_partialCut) {
-                blockLine(piece, false, false);
-            } else {
-                const std::size_t room =
-                    DrawingScanner::maxLineBytes + 1 -
-                    std::min(m_partial.size(), DrawingScanner::maxLineBytes + 1);
-                m_partial.append(piece.substr(0, room));
-                const bool cut =
-                    m_partialCut || m_partial.size() > DrawingScanner::maxLineBytes + 1;
-                blockLine(m_partial, true, cut);
-                m_partial.clear();
-                m_partialCut = false;
-            }
-            pos = end + 1;
+        case State::Block:
+            pos = blockLines(data, size, pos);
             break;
-        }
-        case State::ItemStart: {
-            const char c = data[pos];
-            if (isBlank(c)) {
-                ++pos;
-            } else if (c == '"') {
-                m_itemQuoted = true;
-                m_itemLength = 0;
-                m_state = State::Quoted;
-                ++pos;
-            } else if (c == ',' || c == '\n') {
-                m_itemLength = 0;
-                ++pos;
-                endItem(c == '\n');
-            } else {
-                m_state = State::Unquoted;
-            }
+        case State::ItemStart:
+            pos = itemStart(data, pos);
             break;
-        }
-        case State::Unquoted: {
-            std::size_t end = pos;
-            while (end < size && data[end] != ',' && data[end] != '\n') {
-                ++end;
-            }
-            keepItemBytes(data, pos, end);
-            if (end == size) {
-                pos = size;
-                break;
-            }
-            pos = end + 1;
-            endItem(data[end] == '\n');
+        case State::Unquoted:
+        case State::AfterQuote:
+            pos = itemRest(data, size, pos);
             break;
-        }
-        case State::Quoted: {
-            const void *found = std::memchr(data + pos, '"', size - pos);
-            const std::size_t end =
-                found ? std::size_t(static_cast<const char *>(found) - data) : size;
-            keepItemBytes(data, pos, end);
-            pos = end;
-            if (found) {
-                ++pos;
-                m_state = State::AfterQuote;
-            }
+        case State::Quoted:
+            pos = quotedItem(data, size, pos);
             break;
-        }
-        case State::AfterQuote: {
-            // Whatever follows the closing quote up to the separator is dropped.
-            std::size_t end = pos;
-            while (end < size && data[end] != ',' && data[end] != '\n') {
-                ++end;
-            }
-            if (end == size) {
-                pos = size;
-                break;
-            }
-            pos = end + 1;
-            endItem(data[end] == '\n');
-            break;
-        }
         }
     }
-    if (size > 0) {
-        m_lastChunkEndedLine = data[size - 1] == '\n';
+}
+
+std::size_t Machine::blockLines(const char *data, std::size_t size, std::size_t pos)
+{
+    if (m_partial.empty() && !m_partialCut) {
+        pos = completeLines(data, size, pos);
+        if (m_state != State::Block || pos >= size) {
+            return pos;
+        }
     }
+    const void *found = std::memchr(data + pos, '\n', size - pos);
+    const std::size_t end = found ? std::size_t(static_cast<const char *>(found) - data) : size;
+    const std::string_view piece(data + pos, end - pos);
+    const std::size_t room = DrawingScanner::maxLineBytes + 1 -
+                             std::min(m_partial.size(), DrawingScanner::maxLineBytes + 1);
+    if (!found) {
+        // The line goes on in the next chunk: keep its start only.
+        m_partial.append(piece.substr(0, room));
+        m_partialCut = m_partialCut || piece.size() > room;
+        return size;
+    }
+    if (m_partial.empty() && !m_partialCut) {
+        blockLine(piece, false, false);
+    } else {
+        m_partial.append(piece.substr(0, room));
+        const bool cut = m_partialCut || m_partial.size() > DrawingScanner::maxLineBytes + 1;
+        blockLine(m_partial, true, cut);
+        m_partial.clear();
+        m_partialCut = false;
+    }
+    return end + 1;
+}
+
+// The common case, whole short lines inside the chunk: a plain loop beats a
+// memchr call per line. Stops at the block's end or the chunk's last line.
+std::size_t Machine::completeLines(const char *data, std::size_t size, std::size_t pos)
+{
+    const char *line = data + pos;
+    const char *const end = data + size;
+    while (m_state == State::Block) {
+        const char *lineEnd = line;
+        const char *const quickEnd = std::min(end, line + 32);
+        while (lineEnd < quickEnd && *lineEnd != '\n') {
+            ++lineEnd;
+        }
+        if (lineEnd == quickEnd && lineEnd < end) {
+            const void *found = std::memchr(lineEnd, '\n', std::size_t(end - lineEnd));
+            lineEnd = found ? static_cast<const char *>(found) : end;
+        }
+        if (lineEnd == end) {
+            break;
+        }
+        std::size_t length = std::size_t(lineEnd - line);
+        if (length > 0 && line[length - 1] == '\r') {
+            --length;
+        }
+        if (length == 2 && line[0] == '|' && line[1] == '~') {
+            blockLine(std::string_view(line, length), false, false);
+        } else {
+            // An ordinary line: only remembered, never looked at.
+            ++m_lineCount;
+            m_lastSlot = m_lastSlot + 1 == keptLines ? 0 : m_lastSlot + 1;
+            const std::string_view kept(line, std::min(length, DrawingScanner::maxLineBytes));
+            m_lines[m_lastSlot].view = kept;
+            if (m_lineCount == m_nextStructureLine) {
+                structureLine(kept, false);
+            }
+        }
+        line = lineEnd + 1;
+    }
+    return std::size_t(line - data);
+}
+
+std::size_t Machine::itemStart(const char *data, std::size_t pos)
+{
+    const char c = data[pos];
+    if (isBlank(c)) {
+        return pos + 1;
+    }
+    if (c == '"') {
+        m_itemQuoted = true;
+        m_itemLength = 0;
+        m_state = State::Quoted;
+        return pos + 1;
+    }
+    if (c == ',' || c == '\n') {
+        m_itemLength = 0;
+        endItem(c == '\n');
+        return pos + 1;
+    }
+    m_state = State::Unquoted;
+    return pos;
+}
+
+// An unquoted item, or what follows a closing quote up to the separator
+// (which is dropped).
+std::size_t Machine::itemRest(const char *data, std::size_t size, std::size_t pos)
+{
+    std::size_t end = pos;
+    while (end < size && data[end] != ',' && data[end] != '\n') {
+        ++end;
+    }
+    if (m_state == State::Unquoted) {
+        keepItemBytes(data, pos, end);
+    }
+    if (end == size) {
+        return size;
+    }
+    endItem(data[end] == '\n');
+    return end + 1;
+}
+
+std::size_t Machine::quotedItem(const char *data, std::size_t size, std::size_t pos)
+{
+    const void *found = std::memchr(data + pos, '"', size - pos);
+    const std::size_t end = found ? std::size_t(static_cast<const char *>(found) - data) : size;
+    keepItemBytes(data, pos, end);
+    if (!found) {
+        return size;
+    }
+    m_state = State::AfterQuote;
+    return end + 1;
 }
 
 void Machine::finish()
@@ -841,6 +596,26 @@ QString DrawingScanner::decodeText(std::string_view bytes) const
     return m_encoding == Encoding::Utf8 ? CodePage::decodeUtf8(view) : CodePage::decode(view);
 }
 
+namespace {
+
+// Reads a chunk into `buffer`; with `fill`, goes on reading until the head
+// of a file is in it, setting `atEnd` when the file ended first.
+qint64 readChunk(QIODevice &device, QByteArray &buffer, bool fill, bool &atEnd)
+{
+    qint64 got = device.read(buffer.data(), buffer.size());
+    while (fill && got > 0 && got < qint64(DrawingScanner::headBytes) && got < buffer.size()) {
+        const qint64 more = device.read(buffer.data() + got, buffer.size() - got);
+        if (more <= 0) {
+            atEnd = more == 0;
+            return more < 0 ? more : got;
+        }
+        got += more;
+    }
+    return got;
+}
+
+} // namespace
+
 bool DrawingScanner::scan(QIODevice &device, const BlockHandler &onBlock)
 {
     m_error.clear();
@@ -874,20 +649,10 @@ bool DrawingScanner::scan(QIODevice &device, const BlockHandler &onBlock)
         if (m_stopped) {
             return true;
         }
-        qint64 got = device.read(buffer.data(), buffer.size());
         bool atEnd = false;
         // At the start, short reads fill the buffer up to the head, so that
         // a small file is told and read without copying it aside.
-        while (!decided && held.empty() && got > 0 && got < qint64(headBytes) &&
-               got < buffer.size()) {
-            const qint64 more = device.read(buffer.data() + got, buffer.size() - got);
-            if (more <= 0) {
-                atEnd = more == 0;
-                got = more < 0 ? more : got;
-                break;
-            }
-            got += more;
-        }
+        const qint64 got = readChunk(device, buffer, !decided && held.empty(), atEnd);
         if (got < 0) {
             m_error = device.errorString();
             return false;
