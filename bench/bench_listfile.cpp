@@ -2,12 +2,14 @@
 // table rows to bytes, bytes to disk, disk back to rows, and a save of the
 // same table with one character the code page lacks. Then, side by side in
 // one run, the batch program adding a drawing to such a list against GNU
-// sort of the same file: time and peak memory, and their ratios.
+// sort of the same file: time and peak memory, and their ratios. Given a
+// folder, leaves the batch's list there as big.txt, to run builds against.
 #include "extract/batchextraction.h"
 #include "listfile/partslistfile.h"
 #include "listfile/partslistreader.h"
 #include "listfile/partslistwriter.h"
 #include "shell/tablemodel.h"
+#include "support/rows.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -129,7 +131,7 @@ QList<QStringList> bigList(int rows)
 void batchAgainstSort(const QString &directory)
 {
     const QString list = directory + "/big.txt";
-    const QByteArray bytes = PartsListWriter::encode(bigList(100000)).bytes;
+    const QByteArray bytes = PartsListWriter::encode(cellsOf(bigList(100000)), 0).bytes;
     if (!PartsListFile::write(list, bytes).isEmpty()) {
         return;
     }
@@ -224,7 +226,7 @@ int main(int argc, char *argv[])
 
     QElapsedTimer timer;
     timer.start();
-    const PartsListWriter::Encoded encoded = PartsListWriter::encode(table);
+    const PartsListWriter::Encoded encoded = PartsListWriter::encode(cellsOf(table), 0);
     const double encodeTime = milliseconds(timer);
     timer.restart();
     const QString error = PartsListFile::write(path, encoded.bytes);
@@ -237,7 +239,7 @@ int main(int argc, char *argv[])
     timer.restart();
     PartsListFile::ReadResult read = PartsListFile::read(path);
     const double readTime = milliseconds(timer);
-    if (!read.ok() || read.rows() != table) {
+    if (!read.ok() || rowsOf(read.cells) != table) {
         std::fprintf(stderr, "read back differs\n");
         return 1;
     }
@@ -249,7 +251,7 @@ int main(int argc, char *argv[])
     QList<QStringList> withEuro = table;
     withEuro[rows / 2][5] = QStringLiteral("€");
     timer.restart();
-    const PartsListWriter::Encoded replaced = PartsListWriter::encode(withEuro);
+    const PartsListWriter::Encoded replaced = PartsListWriter::encode(cellsOf(withEuro), 0);
     const double unencodableTime = milliseconds(timer);
 
     // What the window adds: rows into the table, and a save from its cells.
@@ -264,14 +266,14 @@ int main(int argc, char *argv[])
     // The worst a table can do to the save: no row the code page can hold.
     QList<QStringList> allBad(rows, QStringList{"😀", "€", "", "", "", ""});
     timer.restart();
-    const PartsListWriter::Encoded allReplaced = PartsListWriter::encode(allBad);
+    const PartsListWriter::Encoded allReplaced = PartsListWriter::encode(cellsOf(allBad), 0);
     const double allBadTime = milliseconds(timer);
 
     // Hostile lists: a cell of ten million quotes, and 20 MB of random bytes
     // read as a list and saved again.
     const QList<QStringList> quotes{{QString(10'000'000, u'"'), "", "", "", "", ""}};
     timer.restart();
-    const qsizetype quotesBytes = PartsListWriter::encode(quotes).bytes.size();
+    const qsizetype quotesBytes = PartsListWriter::encode(cellsOf(quotes), 0).bytes.size();
     const double quotesTime = milliseconds(timer);
     QByteArray noise(20 * 1024 * 1024, '\0');
     QRandomGenerator(1).fillRange(reinterpret_cast<quint32 *>(noise.data()),
@@ -298,11 +300,14 @@ int main(int argc, char *argv[])
                 qlonglong(quotesBytes));
     std::printf("  20 MB of random bytes: read %.1f ms (%lld records), encode %.1f ms "
                 "(%lld rows with replaced characters)\n",
-                noiseReadTime, qlonglong(noiseRows.rows().size()), noiseSaveTime,
+                noiseReadTime, qlonglong(rowsOf(noiseRows.cells).size()), noiseSaveTime,
                 qlonglong(noiseSaved.unencodable.size()));
     batchAgainstSort(directory.path());
+    if (argc > 1) {
+        QFile::copy(directory.path() + "/big.txt", QString::fromLocal8Bit(argv[1]) + "/big.txt");
+    }
     std::printf("(%s, %s, Qt %s, %d records parsed)\n", qPrintable(QSysInfo::prettyProductName()),
                 qPrintable(QSysInfo::currentCpuArchitecture()), qVersion(),
-                int(parsed.rows().size()));
+                int(rowsOf(parsed.cells).size()));
     return 0;
 }

@@ -1,4 +1,5 @@
 #include "app/subsystems.h"
+#include "support/rows.h"
 // Takes the README's pictures from the real windows: run under xvfb-run,
 // writes PNG files of the whole screen into the folder given as argument.
 #include "editing/grideditor.h"
@@ -62,7 +63,7 @@ int main(int argc, char *argv[])
         {"A-101", "シャフト", "S45C", "焼入", "1", "研削仕上げ"},
         {"A-102", "カバー", "SPCC", "塗装", "4", "①髙～"},
     };
-    window.table().setDataRows(rows);
+    setDataRows(window.table(), rows);
     window.StatubarMessg(window.table().Rows() - 1);
     pause(500);
     shoot(out.filePath(QStringLiteral("main-window.png")));
@@ -136,7 +137,7 @@ int main(int argc, char *argv[])
                      row % 3 ? QStringLiteral("ﾒｯｷ") : QStringLiteral("塗装"),
                      QString::number(row % 7 + 1), row % 10 ? QString() : QStringLiteral("①髙～")});
     }
-    window.table().setDataRows(many);
+    setDataRows(window.table(), many);
     window.menuActions().print->trigger();
     PrintOutF *preview = window.findChild<PrintCommand *>()->preview();
     preview->move(40, 40);

@@ -4,7 +4,6 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
-#include <QStringList>
 #include <QStringView>
 
 #include <optional>
@@ -49,11 +48,7 @@ public:
         bool mixedForms = false;
 
         qsizetype recordCount() const { return cells.size() / FieldsPerRecord; }
-        QList<QStringList> rows() const { return rowsOf(cells); }
     };
-
-    // Cells six a record as rows of six texts.
-    static QList<QStringList> rowsOf(const QList<QString> &cells);
 
     // The file's text: UTF-8 when it begins with a UTF-8 byte-order mark,
     // code page 932 otherwise.

@@ -1,7 +1,6 @@
 #include "partslistwriter.h"
 
 #include "platform/codepage.h"
-#include "platform/largepages.h"
 
 #include <algorithm>
 #include <cstring>
@@ -51,15 +50,7 @@ template <typename CellAt> QString recordsText(qsizetype count, const CellAt &ce
     return text;
 }
 
-// Cells of rows kept as lists, or kept six a row in one list.
-auto cellsOf(const QList<QStringList> &rows)
-{
-    return [&rows](qsizetype row, int col) {
-        const QStringList &cells = rows.at(row);
-        return col < cells.size() ? QStringView(cells.at(col)) : QStringView();
-    };
-}
-
+// Cells kept six a row in one list.
 auto cellsOf(const QList<QString> &cells, qsizetype firstRow)
 {
     return [&cells, firstRow](qsizetype row, int col) {
@@ -126,7 +117,6 @@ PartsListWriter::Encoded encodeRecords(qsizetype count, const CellAt &cellAt)
     QByteArray &bytes = result.bytes;
     bytes.reserve(estimate);
     bytes.resize(estimate);
-    LargePages::advise(bytes.data(), bytes.size());
     char *written = bytes.data();
     QList<qsizetype> unencodable;
     for (qsizetype index = 0; index < count; ++index) {
@@ -169,21 +159,10 @@ PartsListWriter::Encoded encodeRecords(qsizetype count, const CellAt &cellAt)
 
 } // namespace
 
-PartsListWriter::Encoded PartsListWriter::encode(const QList<QStringList> &rows)
-{
-    return encodeRecords(rows.size(), cellsOf(rows));
-}
-
 PartsListWriter::Encoded PartsListWriter::encode(const QList<QString> &cells, qsizetype firstRow,
                                                  qsizetype rowCount)
 {
     return encodeRecords(rowsFrom(cells, firstRow, rowCount), cellsOf(cells, firstRow));
-}
-
-QList<PartsListWriter::UnencodableRow>
-PartsListWriter::unencodableRows(const QList<QStringList> &rows)
-{
-    return encode(rows).unencodable;
 }
 
 QString PartsListWriter::describe(const QList<UnencodableRow> &rows, int limit)

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
-#include <QStringList>
 
 // Turns table rows into the bytes of a parts-list file: per row one record of
 // six fields, each a double quote, the text (a quote in it doubled) and a
@@ -25,13 +24,10 @@ public:
         QList<UnencodableRow> unencodable;
     };
 
-    // Cells past the sixth are ignored; missing cells are written empty.
-    static Encoded encode(const QList<QStringList> &rows);
-    // The same of a table kept six cells a row, from row `firstRow` on
+    // The records of a table kept six cells a row, from row `firstRow` on
     // (reported rows count from there); only `rowCount` rows when given, to
     // write a large table a slice at a time.
     static Encoded encode(const QList<QString> &cells, qsizetype firstRow, qsizetype rowCount = -1);
-    static QList<UnencodableRow> unencodableRows(const QList<QStringList> &rows);
     // The same records in UTF-8, for scripts that want every character kept.
     static QByteArray encodeUtf8(const QList<QString> &cells, qsizetype firstRow,
                                  qsizetype rowCount = -1);

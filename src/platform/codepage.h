@@ -9,8 +9,10 @@
 // Text in the Japanese Windows code page (932: Shift_JIS with the NEC and IBM
 // extensions and the user-defined area, converted as Windows does it, from
 // the project's own table: every platform reads and writes the same bytes)
-// and the UTF-8 alternative. decode() writes each invalid byte sequence as
-// U+FFFD; decodeValid() tells whether there was one.
+// and the UTF-8 alternative. decode() and decodeUtf8() refuse no bytes: each
+// sequence that is no character comes out as U+FFFD, so the text tells what
+// was lost only where that character cannot stand for itself (code page
+// 932); decodeValid() tells whether there was one.
 namespace CodePage {
 
 QString decode(QByteArrayView bytes);
@@ -19,6 +21,11 @@ QString decodeUtf8(QByteArrayView bytes);
 // Decodes bytes that are all characters of the code page; false, with `text`
 // untouched, at the first byte that is not. Cheap enough to call per cell.
 bool decodeValid(QByteArrayView bytes, QString &text);
+
+// How many bytes from the start are printable characters (no control
+// character) that encode() writes as these same bytes (of a character with
+// two codes, only the one Windows writes), up to the first `stop` byte.
+qsizetype writtenBackUntil(QByteArrayView bytes, char stop);
 
 struct Encoded
 {

@@ -474,17 +474,15 @@ void PrintOutF::print(QPrinter &printer)
     const bool selected = printer.printRange() == QPrinter::Selection && m_selectedRows;
     if (selected) {
         selection.SetupGridColumns();
-        QList<QStringList> rows;
+        QList<QString> cells;
         for (const qsizetype row : m_selectedRows()) {
             if (row >= 1 && row < m_table.Rows()) {
-                QStringList cells;
                 for (int column = 0; column < ColumnLayout::Count; ++column) {
                     cells.append(m_table.text(row, column));
                 }
-                rows.append(cells);
             }
         }
-        selection.setDataRows(rows);
+        selection.setDataCells(std::move(cells));
     }
     const TableModel &source = selected ? selection : m_table;
     const int last = PageLayout::lastPage(source);

@@ -120,22 +120,6 @@ AsciiCollation::AsciiCollation(const QCollator &collator)
     m_usable = agreesWith(collator);
 }
 
-bool AsciiCollation::covers(QStringView text)
-{
-    qsizetype digitRun = 0;
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < firstPrintable || u > lastPrintable) {
-            return false;
-        }
-        digitRun = isDigit(u) ? digitRun + 1 : 0;
-        if (digitRun > maxDigitRun) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // The characters' ranks, a digit run as its rank, its length and its digits
 // without leading zeros; then 0, then the case of each of them. The ranks
 // take at most three bytes a character, so the cases are written after that
@@ -183,11 +167,6 @@ QByteArray AsciiCollation::sortKey(QStringView text) const
     QByteArray key(maxSortKeySize(text.size()), Qt::Uninitialized);
     key.truncate(std::max(writeSortKey(text, key.data()), qsizetype(0)));
     return key;
-}
-
-int AsciiCollation::compare(QStringView left, QStringView right) const
-{
-    return compareKeys(sortKey(left), sortKey(right));
 }
 
 int AsciiCollation::compareKeys(QByteArrayView left, QByteArrayView right)

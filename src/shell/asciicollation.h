@@ -24,24 +24,16 @@ public:
 
     bool usable() const { return m_usable; }
 
-    // Whether compare() can order this text.
-    static bool covers(QStringView text);
-
-    // Negative, zero or positive, as the collator's compare() for covered texts.
-    int compare(QStringView left, QStringView right) const;
-
-    // Bytes whose plain byte order is the collator's order of covered texts.
-    QByteArray sortKey(QStringView text) const;
-    static int compareKeys(QByteArrayView left, QByteArrayView right);
-
-    // The same key written into `key`, which holds at least
-    // maxSortKeySize() bytes, for callers that make many: its size, or -1
-    // for a text not covered.
+    // Bytes whose plain byte order is the collator's order of covered texts,
+    // written into `key`, which holds at least maxSortKeySize() bytes: its
+    // size, or -1 for a text not covered.
     qsizetype writeSortKey(QStringView text, char *key) const;
     static qsizetype maxSortKeySize(qsizetype textSize) { return 4 * textSize + 1; }
 
 private:
     bool agreesWith(const QCollator &collator) const;
+    QByteArray sortKey(QStringView text) const;
+    static int compareKeys(QByteArrayView left, QByteArrayView right);
 
     std::array<unsigned char, 128> m_rank{}; // 0: not covered
     bool m_usable = false;

@@ -107,143 +107,48 @@ struct TextEntry
     qsizetype index;
 };
 
-} // namespace
-
-SortRule::Key::Key(const SortRule *rule, Kind kind, double number, QString text)
-    : m_rule(rule), m_kind(kind), m_number(number), m_text(std::move(text))
+// The first place from `from` on (below `size`) where `after` holds, `after`
+// being false and then true: a search that widens from `from`, then halves.
+template <typename After> std::size_t firstAfter(std::size_t from, std::size_t size, After after)
 {
-    if (m_kind == Kind::Plain) {
-        m_plainKey = m_rule->m_ascii->sortKey(m_text);
-        for (qsizetype i = 0; i < 8; ++i) {
-            const quint64 byte = i < m_plainKey.size() ? quint8(m_plainKey[i]) : 0;
-            m_head = (m_head << 8) | byte;
+    std::size_t low = from;
+    std::size_t bound = from;
+    for (std::size_t step = 1; bound < size && !after(bound); step *= 2) {
+        low = bound + 1;
+        bound += step;
+    }
+    std::size_t high = std::min(bound, size);
+    while (low < high) {
+        const std::size_t middle = low + (high - low) / 2;
+        if (after(middle)) {
+            high = middle;
+        } else {
+            low = middle + 1;
         }
     }
+    return low;
 }
 
-const CollationKey &SortRule::Key::collationKey() const
+// Numbers come before all texts, so each kind is sorted apart on small
+// records that compare without calls, ties going to the earlier row so that
+// any sort is stable; plain texts and the others are then merged.
+struct Entries
 {
-    if (!m_collationKey) {
-        m_collationKey.emplace(m_rule->m_collator, m_text);
-    }
-    return *m_collationKey;
-}
-
-bool SortRule::Key::operator<(const Key &other) const
-{
-    const bool number = m_kind == Kind::Number;
-    const bool otherNumber = other.m_kind == Kind::Number;
-    if (number && otherNumber) {
-        return m_number < other.m_number;
-    }
-    if (number || otherNumber) {
-        return number; // numbers first
-    }
-    if (m_kind == Kind::Plain && other.m_kind == Kind::Plain) {
-        if (m_head != other.m_head) {
-            return m_head < other.m_head;
-        }
-        return AsciiCollation::compareKeys(m_plainKey, other.m_plainKey) < 0;
-    }
-    return collationKey().compare(other.collationKey()) < 0;
-}
-
-SortRule::SortRule() : m_collator(japaneseCollator())
-{
-    // Checked against the collator once per process.
-    static const AsciiCollation ascii(japaneseCollator());
-    m_ascii = &ascii;
-}
-
-SortRule::Key SortRule::key(const QString &text) const
-{
-    std::optional<double> number = DecimalNumber::parseWhole(text);
-    if (number) {
-        return Key(this, Key::Kind::Number, *number == 0.0 ? 0.0 : *number, QString()); // -0 is 0
-    }
-    return textKey(text);
-}
-
-SortRule::Key SortRule::textKey(const QString &text) const
-{
-    if (m_ascii->usable() && AsciiCollation::covers(text)) {
-        return Key(this, Key::Kind::Plain, 0.0, text);
-    }
-    return Key(this, Key::Kind::Text, 0.0, text);
-}
-
-bool SortRule::lessThan(const QString &left, const QString &right) const
-{
-    return key(left) < key(right);
-}
-
-QList<qsizetype> SortRule::order(const QList<QString> &texts) const
-{
-    return order(texts.size(), [&texts](qsizetype i) -> const QString & { return texts[i]; });
-}
-
-QList<qsizetype> SortRule::order(qsizetype count, TextGetter textAt, const void *context) const
-{
-    // Numbers come before all texts, so each kind is sorted apart on small
-    // records that compare without calls, ties going to the earlier row so
-    // that any sort is stable; plain texts and the others are then merged.
     std::vector<NumberEntry> numbers;
     std::vector<PlainEntry> plains;
     std::vector<TextEntry> others;
-    // Room for every row; the pages a kind leaves unused are never touched.
-    numbers.reserve(std::size_t(count));
-    plains.reserve(std::size_t(count));
-    others.reserve(std::size_t(count));
     std::vector<char> tails; // plain keys' bytes beyond their heads
-    std::vector<char> key;
     std::vector<CollationKey> collationKeys;
-    collationKeys.reserve(std::size_t(count));
-    // Names and materials repeat down a column: a text that needs a
-    // collation key gets it once, and its copies share it. A column whose
-    // texts rarely repeat stops looking after a thousand.
-    QHash<QString, qsizetype> collated;
-    qsizetype repeats = 0;
-    bool looking = true;
-    for (qsizetype i = 0; i < count; ++i) {
-        const QString &text = textAt(context, i);
-        if (!startsWithLetter(text)) {
-            if (const std::optional<double> number = DecimalNumber::parseWhole(text)) {
-                numbers.push_back({*number == 0.0 ? 0.0 : *number, i}); // -0 is 0
-                continue;
-            }
-        }
-        if (m_ascii->usable()) {
-            if (const std::optional<PlainEntry> plain = plainEntry(*m_ascii, text, i, key, tails)) {
-                plains.push_back(*plain);
-                continue;
-            }
-        }
-        if (looking) {
-            const auto found = collated.constFind(text);
-            if (found != collated.cend()) {
-                ++repeats;
-                others.push_back({*found, i});
-                continue;
-            }
-            collated.insert(text, qsizetype(collationKeys.size()));
-            if (collated.size() >= 1024 && repeats < collated.size()) {
-                looking = false;
-                collated.clear();
-            }
-        }
-        others.push_back({qsizetype(collationKeys.size()), i});
-        collationKeys.emplace_back(m_collator, text);
-    }
-    collated.clear();
 
-    std::sort(numbers.begin(), numbers.end(), [](const NumberEntry &a, const NumberEntry &b) {
-        return a.value != b.value ? a.value < b.value : a.index < b.index;
-    });
-    std::sort(plains.begin(), plains.end(), [&tails](const PlainEntry &a, const PlainEntry &b) {
-        return a.precedes(b, tails.data());
-    });
-    std::sort(
-        others.begin(), others.end(), [&collationKeys](const TextEntry &a, const TextEntry &b) {
+    void sortEach()
+    {
+        std::sort(numbers.begin(), numbers.end(), [](const NumberEntry &a, const NumberEntry &b) {
+            return a.value != b.value ? a.value < b.value : a.index < b.index;
+        });
+        std::sort(plains.begin(), plains.end(), [this](const PlainEntry &a, const PlainEntry &b) {
+            return a.precedes(b, tails.data());
+        });
+        std::sort(others.begin(), others.end(), [this](const TextEntry &a, const TextEntry &b) {
             if (a.key != b.key) {
                 const int compared =
                     collationKeys[std::size_t(a.key)].compare(collationKeys[std::size_t(b.key)]);
@@ -253,19 +158,91 @@ QList<qsizetype> SortRule::order(qsizetype count, TextGetter textAt, const void 
             }
             return a.index < b.index;
         });
+    }
+};
 
+template <typename TextOf>
+void gather(Entries &entries, const AsciiCollation &ascii, const QCollator &collator,
+            qsizetype count, const TextOf &textOf)
+{
+    // Room for every row; the pages a kind leaves unused are never touched.
+    entries.numbers.reserve(std::size_t(count));
+    entries.plains.reserve(std::size_t(count));
+    entries.others.reserve(std::size_t(count));
+    entries.collationKeys.reserve(std::size_t(count));
+    std::vector<char> key;
+    // Names and materials repeat down a column: a text that needs a
+    // collation key gets it once, and its copies share it. A column whose
+    // texts rarely repeat stops looking after a thousand.
+    QHash<QString, qsizetype> collated;
+    qsizetype repeats = 0;
+    bool looking = true;
+    for (qsizetype i = 0; i < count; ++i) {
+        const QString &text = textOf(i);
+        if (!startsWithLetter(text)) {
+            if (const std::optional<double> number = DecimalNumber::parseWhole(text)) {
+                entries.numbers.push_back({*number == 0.0 ? 0.0 : *number, i}); // -0 is 0
+                continue;
+            }
+        }
+        if (ascii.usable()) {
+            if (const std::optional<PlainEntry> plain =
+                    plainEntry(ascii, text, i, key, entries.tails)) {
+                entries.plains.push_back(*plain);
+                continue;
+            }
+        }
+        if (looking) {
+            const auto found = collated.constFind(text);
+            if (found != collated.cend()) {
+                ++repeats;
+                entries.others.push_back({*found, i});
+                continue;
+            }
+            collated.insert(text, qsizetype(entries.collationKeys.size()));
+            if (collated.size() >= 1024 && repeats < collated.size()) {
+                looking = false;
+                collated.clear();
+            }
+        }
+        entries.others.push_back({qsizetype(entries.collationKeys.size()), i});
+        entries.collationKeys.emplace_back(collator, text);
+    }
+}
+
+} // namespace
+
+SortRule::SortRule() : m_collator(japaneseCollator())
+{
+    // Checked against the collator once per process.
+    static const AsciiCollation ascii(japaneseCollator());
+    m_ascii = &ascii;
+}
+
+QList<qsizetype> SortRule::order(const QList<QString> &texts) const
+{
+    return order(texts.size(), [&texts](qsizetype i) -> const QString & { return texts[i]; });
+}
+
+QList<qsizetype> SortRule::order(qsizetype count, TextGetter textAt, const void *context) const
+{
+    Entries entries;
+    gather(entries, *m_ascii, m_collator, count,
+           [&](qsizetype i) -> const QString & { return textAt(context, i); });
+    entries.sortEach();
     QList<qsizetype> permutation(count);
     qsizetype *out = permutation.data();
-    for (const NumberEntry &number : numbers) {
+    for (const NumberEntry &number : entries.numbers) {
         *out++ = number.index;
     }
+    const std::vector<PlainEntry> &plains = entries.plains;
     // Each other text goes in after the plain texts before it, found by a
     // search that widens from where the last one went: collation keys are
     // made only for the plain texts it looks at.
-    std::vector<std::optional<CollationKey>> plainKeys(others.empty() ? 0 : plains.size());
+    std::vector<std::optional<CollationKey>> plainKeys(entries.others.empty() ? 0 : plains.size());
     std::size_t next = 0;
-    for (const TextEntry &other : others) {
-        const CollationKey &otherKey = collationKeys[std::size_t(other.key)];
+    for (const TextEntry &other : entries.others) {
+        const CollationKey &otherKey = entries.collationKeys[std::size_t(other.key)];
         const auto after = [&](std::size_t p) {
             std::optional<CollationKey> &plainKey = plainKeys[p];
             if (!plainKey) {
@@ -274,22 +251,8 @@ QList<qsizetype> SortRule::order(qsizetype count, TextGetter textAt, const void 
             const int compared = plainKey->compare(otherKey);
             return compared > 0 || (compared == 0 && plains[p].index > other.index);
         };
-        std::size_t low = next;
-        std::size_t bound = next;
-        for (std::size_t step = 1; bound < plains.size() && !after(bound); step *= 2) {
-            low = bound + 1;
-            bound += step;
-        }
-        std::size_t high = std::min(bound, plains.size());
-        while (low < high) {
-            const std::size_t middle = low + (high - low) / 2;
-            if (after(middle)) {
-                high = middle;
-            } else {
-                low = middle + 1;
-            }
-        }
-        for (; next < low; ++next) {
+        const std::size_t place = firstAfter(next, plains.size(), after);
+        for (; next < place; ++next) {
             *out++ = plains[next].index;
         }
         *out++ = other.index;

@@ -193,19 +193,6 @@ void TableModel::setCells(const QList<QString> &cells)
     endResetModel();
 }
 
-void TableModel::setDataRows(const QList<QStringList> &rows)
-{
-    beginResetModel();
-    m_cells.resize(Cols());
-    m_cells.reserve((rows.size() + 1) * Cols());
-    for (const QStringList &row : rows) {
-        for (int col = 0; col < Cols(); ++col) {
-            m_cells.append(row.value(col));
-        }
-    }
-    endResetModel();
-}
-
 void TableModel::setDataCells(QList<QString> &&cells)
 {
     beginResetModel();

@@ -11,7 +11,9 @@
 // each, and every cell is also reachable by its linear index
 // row * Cols() + column. As a Qt model it shows only the data rows; the
 // header row becomes the horizontal header. Indexes are 64-bit and every
-// access outside the table is ignored, so no row count is too large.
+// access outside the table is ignored. A Qt model row is an int: setRows()
+// stops at half of what one counts, and the cells handed in whole must stay
+// below that too (a list read from a file has at most a million records).
 class TableModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -55,10 +57,9 @@ public:
     // to whole rows, and never below the header row.
     void setCells(const QList<QString> &cells);
 
-    // Replaces all data rows at once (one model reset), keeping the header row.
-    void setDataRows(const QList<QStringList> &rows);
-    // The same from six cells a row, row after row (a partial last row is
-    // filled with empty cells); the cells are taken, not copied.
+    // Replaces all data rows at once (one model reset), keeping the header
+    // row: six cells a row, row after row (a partial last row is filled with
+    // empty cells); the cells are taken, not copied.
     void setDataCells(QList<QString> &&cells);
     QStringList rowTexts(qsizetype row) const;
 

@@ -6,6 +6,7 @@
 #include "shell/tablehistory.h"
 #include "shell/tablemodel.h"
 #include "support/memorystore.h"
+#include "support/rows.h"
 #include "support/scripteddialogs.h"
 
 #include <QAction>
@@ -63,11 +64,11 @@ private:
             window.resize(700, 400);
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
-            window.table().setDataRows({{"XYZ", "品名1", "", "", "10", ""},
-                                        {"B", "品名2", "", "", "2", ""},
-                                        {"C", "品名3", "", "", "1", ""},
-                                        {"D", "品名4", "", "", "", ""},
-                                        {"E", "品名5", "", "", "", ""}});
+            setDataRows(window.table(), {{"XYZ", "品名1", "", "", "10", ""},
+                                         {"B", "品名2", "", "", "2", ""},
+                                         {"C", "品名3", "", "", "1", ""},
+                                         {"D", "品名4", "", "", "", ""},
+                                         {"E", "品名5", "", "", "", ""}});
             editor = window.findChild<GridEditor *>();
             grid()->setFocus();
             grid()->setCurrentIndex(grid()->model()->index(0, 0));

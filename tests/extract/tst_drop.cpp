@@ -8,6 +8,7 @@
 #include "shell/mainwindow.h"
 #include "shell/tablemodel.h"
 #include "support/memorystore.h"
+#include "support/rows.h"
 #include "support/scripteddialogs.h"
 #include "titleblockbuilder.h"
 
@@ -107,7 +108,7 @@ void TestDrop::dropOnTheTable()
     QFETCH(bool, onTheHeader);
     Fixture fixture;
     fixture.window.show();
-    fixture.window.table().setDataRows({{"B-1", "old row"}});
+    setDataRows(fixture.window.table(), {{"B-1", "old row"}});
     fixture.drop({fixture.drawing("c.mi", "A-10", "シャフト"),
                   fixture.drawing("a.mi", "A-2", "カバー"), fixture.drawing("b.mi", "", "")},
                  onTheHeader);

@@ -4,6 +4,7 @@
 #include "shell/mainwindow.h"
 #include "shell/tablemodel.h"
 #include "support/memorystore.h"
+#include "support/rows.h"
 #include "support/scripteddialogs.h"
 
 #include <QAction>
@@ -99,7 +100,7 @@ void TestListFileCommands::cleanup()
 
 void TestListFileCommands::fillTable(const Rows &rows)
 {
-    m_window->table().setDataRows(rows);
+    setDataRows(m_window->table(), rows);
 }
 
 Rows TestListFileCommands::tableRows() const

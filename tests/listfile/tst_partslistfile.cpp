@@ -1,4 +1,5 @@
 #include "listfile/partslistfile.h"
+#include "support/rows.h"
 
 #include <QDir>
 #include <QFile>
@@ -133,10 +134,11 @@ void TestPartsListFile::readsWhatWasWritten()
     const QString path = directory.filePath("部品表.txt");
     const QList<QStringList> rows = {{"A-100", "ブラケット", "SS400", "", "2", ""},
                                      {"A-101", "6\" pipe", "M6,L=20", "a\r\nb", "", "①髙"}};
-    QCOMPARE(PartsListFile::write(path, PartsListWriter::encode(rows).bytes), QString());
+    QCOMPARE(PartsListFile::write(path, PartsListWriter::encode(cellsOf(rows), 0).bytes),
+             QString());
     const PartsListFile::ReadResult result = PartsListFile::read(path);
     QVERIFY2(result.ok(), qPrintable(result.error));
-    QCOMPARE(result.rows(), rows);
+    QCOMPARE(rowsOf(result.cells), rows);
     QVERIFY(!result.truncation);
 }
 
@@ -209,7 +211,7 @@ void TestPartsListFile::unreadable()
     const PartsListFile::ReadResult result = PartsListFile::read(path);
     QVERIFY(!result.ok());
     QVERIFY2(result.error.contains(reason), qPrintable(result.error));
-    QVERIFY(result.rows().isEmpty());
+    QVERIFY(rowsOf(result.cells).isEmpty());
 }
 
 void TestPartsListFile::failedSaveKeepsTheOldFile_data()

@@ -1,6 +1,7 @@
 #include "listfile/partslistreader.h"
 #include "listfile/partslistwriter.h"
 #include "platform/codepage.h"
+#include "support/rows.h"
 
 #include <QTest>
 
@@ -99,11 +100,11 @@ void TestPartsListReader::records()
     QFETCH(QByteArray, bytes);
     QFETCH(Rows, rows);
     const PartsListReader::Result result = PartsListReader::read(bytes);
-    QCOMPARE(result.rows(), rows);
+    QCOMPARE(rowsOf(result.cells), rows);
     QVERIFY(!result.truncation);
     QVERIFY(!result.recordLimitReached);
     // The bytes are read without decoding the whole file; the text reads the same.
-    QCOMPARE(PartsListReader::parse(PartsListReader::decode(bytes)).rows(), rows);
+    QCOMPARE(rowsOf(PartsListReader::parse(PartsListReader::decode(bytes)).cells), rows);
 }
 
 namespace {
@@ -124,7 +125,7 @@ QByteArray oldForm(const Rows &rows)
 
 QByteArray ourForm(const Rows &rows)
 {
-    return PartsListWriter::encode(rows).bytes;
+    return PartsListWriter::encode(cellsOf(rows), 0).bytes;
 }
 
 } // namespace
@@ -177,14 +178,14 @@ void TestPartsListReader::quoteForms()
     QFETCH(int, oldRecords);
     QFETCH(bool, mixed);
     const PartsListReader::Result result = PartsListReader::read(bytes);
-    QCOMPARE(result.rows(), rows);
+    QCOMPARE(rowsOf(result.cells), rows);
     QVERIFY(!result.truncation);
     QCOMPARE(result.oldFormRecords, oldRecords);
     QCOMPARE(result.mixedForms, mixed);
     const QString told = PartsListReader::describeOldForm(result);
     QCOMPARE(told.isEmpty(), oldRecords == 0);
     QCOMPARE(told.contains("混ざって"), mixed);
-    QCOMPARE(PartsListReader::parse(PartsListReader::decode(bytes)).rows(), rows);
+    QCOMPARE(rowsOf(PartsListReader::parse(PartsListReader::decode(bytes)).cells), rows);
 }
 
 void TestPartsListReader::fieldRules_data()
@@ -241,9 +242,10 @@ void TestPartsListReader::fieldRules()
         const PartsListReader::Result result = PartsListReader::parse(file);
         QStringList expected(6, QStringLiteral("x"));
         expected[position] = text;
-        QCOMPARE(result.rows(), (Rows{expected, row("y")}));
+        QCOMPARE(rowsOf(result.cells), (Rows{expected, row("y")}));
         QVERIFY(!result.truncation);
-        QCOMPARE(PartsListReader::read(CodePage::encode(file).bytes).rows(), result.rows());
+        QCOMPARE(rowsOf(PartsListReader::read(CodePage::encode(file).bytes).cells),
+                 rowsOf(result.cells));
     }
 }
 
@@ -287,8 +289,8 @@ void TestPartsListReader::truncated()
     QFETCH(int, startLine);
     QFETCH(int, endLine);
     const PartsListReader::Result result = PartsListReader::read(bytes);
-    QCOMPARE(result.rows(), rows);
-    QCOMPARE(PartsListReader::parse(PartsListReader::decode(bytes)).rows(), rows);
+    QCOMPARE(rowsOf(result.cells), rows);
+    QCOMPARE(rowsOf(PartsListReader::parse(PartsListReader::decode(bytes)).cells), rows);
     QVERIFY(result.truncation);
     QCOMPARE(result.truncation->record, rows.size() - 1);
     QCOMPARE(result.truncation->completeFields, completeFields);
@@ -322,8 +324,8 @@ void TestPartsListReader::encodings()
     QFETCH(QString, text);
     const PartsListReader::Result result =
         PartsListReader::read(mark + "\"" + bytes + "\",,,,,\r\n");
-    QCOMPARE(result.rows().size(), 1);
-    QCOMPARE(result.rows().first().first(), text);
+    QCOMPARE(rowsOf(result.cells).size(), 1);
+    QCOMPARE(rowsOf(result.cells).first().first(), text);
 }
 
 void TestPartsListReader::replacedCharacters_data()
@@ -376,8 +378,8 @@ void TestPartsListReader::hostileBytesNeverFail()
     QFETCH(QByteArray, bytes);
     QFETCH(int, records);
     const PartsListReader::Result result = PartsListReader::read(bytes);
-    QCOMPARE(result.rows().size(), records);
-    for (const QStringList &record : result.rows()) {
+    QCOMPARE(rowsOf(result.cells).size(), records);
+    for (const QStringList &record : rowsOf(result.cells)) {
         QCOMPARE(record.size(), 6);
     }
 }
@@ -388,8 +390,8 @@ void TestPartsListReader::hugeLineIsOneField()
     QByteArray bytes(100 * 1024 * 1024, 'x');
     bytes.prepend('"');
     const PartsListReader::Result result = PartsListReader::read(bytes);
-    QCOMPARE(result.rows().size(), 1);
-    QCOMPARE(result.rows().first().first().size(), bytes.size() - 1);
+    QCOMPARE(rowsOf(result.cells).size(), 1);
+    QCOMPARE(rowsOf(result.cells).first().first().size(), bytes.size() - 1);
     QVERIFY(result.truncation && result.truncation->insideQuotes);
 }
 
@@ -400,10 +402,10 @@ void TestPartsListReader::recordLimitStopsReading()
         bytes += "\"" + QByteArray::number(i) + "\",,,,,\r\n";
     }
     PartsListReader::Result result = PartsListReader::read(bytes, 10);
-    QCOMPARE(result.rows().size(), 10);
+    QCOMPARE(rowsOf(result.cells).size(), 10);
     QVERIFY(!result.recordLimitReached);
     result = PartsListReader::read(bytes, 9);
-    QCOMPARE(result.rows().size(), 9);
+    QCOMPARE(rowsOf(result.cells).size(), 9);
     QVERIFY(result.recordLimitReached);
 }
 

@@ -1,4 +1,5 @@
 #include "listfile/partslistwriter.h"
+#include "support/rows.h"
 
 #include <QTest>
 
@@ -56,7 +57,7 @@ void TestPartsListWriter::bytes()
 {
     QFETCH(Rows, rows);
     QFETCH(QByteArray, bytes);
-    const PartsListWriter::Encoded encoded = PartsListWriter::encode(rows);
+    const PartsListWriter::Encoded encoded = PartsListWriter::encode(cellsOf(rows), 0);
     QCOMPARE(encoded.bytes.toHex(' '), bytes.toHex(' '));
     QVERIFY(encoded.unencodable.isEmpty());
 }
@@ -91,7 +92,7 @@ void TestPartsListWriter::unencodable()
     QFETCH(QList<qsizetype>, badRows);
     QFETCH(QStringList, characters);
     QFETCH(QByteArray, firstRecord);
-    const PartsListWriter::Encoded encoded = PartsListWriter::encode(rows);
+    const PartsListWriter::Encoded encoded = PartsListWriter::encode(cellsOf(rows), 0);
     QList<qsizetype> foundRows;
     QStringList foundCharacters;
     for (const PartsListWriter::UnencodableRow &bad : encoded.unencodable) {
@@ -102,7 +103,7 @@ void TestPartsListWriter::unencodable()
     QCOMPARE(foundCharacters, characters);
     QVERIFY(encoded.bytes.startsWith(firstRecord));
     QCOMPARE(encoded.bytes.count("\r\n"), rows.size());
-    QCOMPARE(PartsListWriter::unencodableRows(rows).size(), badRows.size());
+    QCOMPARE(PartsListWriter::encode(cellsOf(rows), 0).unencodable.size(), badRows.size());
     // Written a row at a time, as a large table is saved: the same bytes,
     // each slice's rows counted from its first.
     QList<QString> cells;
@@ -127,11 +128,11 @@ void TestPartsListWriter::oneBadCharacterInAHugeTable()
     // The per-character path must only see the neighbourhood of the bad character.
     Rows rows(50000, QStringList{"A-100", "ブラケット", "SS400", "", "2", "備考"});
     rows[31234][3] = QStringLiteral("メッキ€");
-    const PartsListWriter::Encoded encoded = PartsListWriter::encode(rows);
+    const PartsListWriter::Encoded encoded = PartsListWriter::encode(cellsOf(rows), 0);
     QCOMPARE(encoded.unencodable.size(), 1);
     QCOMPARE(encoded.unencodable.first().row, 31234);
     rows[31234][3] = QStringLiteral("メッキ?");
-    QCOMPARE(encoded.bytes, PartsListWriter::encode(rows).bytes);
+    QCOMPARE(encoded.bytes, PartsListWriter::encode(cellsOf(rows), 0).bytes);
 }
 
 void TestPartsListWriter::describeListsRowsOneBased()

@@ -5,6 +5,7 @@
 #include "print/sheetprinter.h"
 #include "print/textfit.h"
 #include "shell/tablemodel.h"
+#include "support/rows.h"
 
 #include <QFile>
 #include <QImage>
@@ -66,7 +67,7 @@ TableModel *tableWithRows(int rows)
         data.append({QStringLiteral("A-%1").arg(row), QStringLiteral("部品%1").arg(row), "SS400",
                      "ﾒｯｷ", QString::number(row % 9 + 1), ""});
     }
-    table->setDataRows(data);
+    setDataRows(*table, data);
     return table;
 }
 
@@ -348,7 +349,7 @@ void TestPageLayout::textsStayInTheirColumns()
     }
     TableModel table;
     table.SetupGridColumns();
-    table.setDataRows({texts});
+    setDataRows(table, {texts});
     QTemporaryDir dir;
     const QString path = dir.filePath("page.pdf");
     double scale = 0;

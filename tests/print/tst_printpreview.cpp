@@ -6,6 +6,7 @@
 #include "shell/mainwindow.h"
 #include "shell/tablemodel.h"
 #include "support/memorystore.h"
+#include "support/rows.h"
 #include "support/scripteddialogs.h"
 
 #include <QAction>
@@ -50,7 +51,7 @@ private:
             for (int row = 1; row <= rows; ++row) {
                 data.append({QStringLiteral("A-%1").arg(row)});
             }
-            window.table().setDataRows(data);
+            setDataRows(window.table(), data);
         }
         PrintOutF *open()
         {
@@ -210,7 +211,7 @@ void TestPrintPreview::followsTheTable()
         for (int row = 1; row <= rowsAfter; ++row) {
             data.append({QStringLiteral("B-%1").arg(row)});
         }
-        table.setDataRows(data);
+        setDataRows(table, data);
     }
     QTRY_COMPARE(preview->currentPage(), page);
     QTRY_COMPARE(preview->nextButton()->isVisible(), nextVisible);

@@ -1,6 +1,7 @@
 #include "shell/columnlayout.h"
 #include "shell/statustext.h"
 #include "shell/tablemodel.h"
+#include "support/rows.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -128,7 +129,7 @@ void TestTableModel::removeItemAndClear()
 {
     TableModel table;
     table.SetupGridColumns();
-    table.setDataRows({{"a"}, {"b"}, {"c"}});
+    setDataRows(table, {{"a"}, {"b"}, {"c"}});
     table.RemoveItem(2);
     QCOMPARE(table.Rows(), qsizetype(3));
     QCOMPARE(table.text(2, 0), QString("c"));
