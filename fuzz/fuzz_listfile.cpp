@@ -1,9 +1,11 @@
 // The parts-list reader on arbitrary bytes, and the round trip: whatever
 // was read, saved again and read back, gives the same rows (and so, saved,
 // the same bytes). The same rows are also written as older tools wrote them,
-// alone and mixed row by row with rows of ours, and read back.
+// alone and mixed row by row with rows of ours, and read back. A list kept
+// as record slices writes what its cells would.
 #include "listfile/partslistreader.h"
 #include "listfile/partslistwriter.h"
+#include "listfile/recordslices.h"
 #include "platform/codepage.h"
 
 #include <QByteArray>
@@ -77,6 +79,27 @@ void checkBothForms(const QList<QString> &read)
     }
 }
 
+void checkRecords(const QByteArray &bytes, const QList<QString> &cells)
+{
+    const std::optional<RecordSlices> records = RecordSlices::of(bytes);
+    if (!records) {
+        return;
+    }
+    QByteArray written;
+    QList<PartsListWriter::UnencodableRow> unencodable;
+    records->write(
+        {}, false,
+        [&written](QByteArrayView chunk) {
+            written += chunk;
+            return true;
+        },
+        unencodable);
+    if (written != bytes || written != PartsListWriter::encode(cells, 0).bytes ||
+        !unencodable.isEmpty()) {
+        std::abort();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -89,10 +112,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         std::abort();
     }
     checkBothForms(first.cells);
+    checkRecords(bytes, first.cells);
     const PartsListWriter::Encoded saved = PartsListWriter::encode(first.cells, 0);
     if (!saved.unencodable.isEmpty()) {
         return 0; // "?" replaced some characters: not the same text any more
     }
+    checkRecords(saved.bytes, first.cells);
     const PartsListReader::Result again = PartsListReader::read(saved.bytes);
     // Saving is a function of the cells alone, so cells equal to the first
     // ones save to the same bytes again: comparing the cells covers both.

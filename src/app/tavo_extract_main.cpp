@@ -8,7 +8,6 @@
 #include "platform/codepage.h"
 #include "platform/fileerror.h"
 #include "platform/filekind.h"
-#include "platform/largepages.h"
 #include "platform/qsettingsstore.h"
 #include "platform/standardstreams.h"
 #include "print/pdfexport.h"
@@ -418,36 +417,6 @@ bool writeOutput(const QString &path, const QString &shown, const QByteArray &by
     return writeOutput(path, shown, [&bytes](const PartsListFile::Put &put) { return put(bytes); });
 }
 
-// Whether the list is a large file of ordinary lines of text. Each of its
-// lines turns into a record of small strings (about two bytes of text a
-// byte), then into sort keys: on a virtual machine, faulting that memory in
-// page by page took a third of the run, so the heap is prepared for it. A
-// file of bare separators, of one huge cell or of bytes that are no text
-// holds few strings or is read another way, and a prepared heap would only
-// keep its memory longer.
-constexpr qint64 largeList = 1024 * 1024;
-
-bool manySmallCells(const QString &path)
-{
-    const FileKind::Opened opened = FileKind::openRegular(path);
-    if (!opened.file || opened.file->size() < largeList) {
-        return false;
-    }
-    QByteArray head = opened.file->read(64 * 1024);
-    head.truncate(head.lastIndexOf('\n') + 1);
-    QString text;
-    return head.count('\n') >= 64 && CodePage::decodeValid(head, text);
-}
-
-// The process ends right after a run: the system takes a large table's
-// hundreds of thousands of strings back at once, where freeing them one by
-// one took a tenth of the run. Still reachable, so no leak checker minds.
-void keepUntilExit(QList<QString> &&cells)
-{
-    static QList<QString> *const kept = new QList<QString>;
-    kept->swap(cells);
-}
-
 bool writePdf(const QList<QString> &cells, const QString &path)
 {
     TableModel table;
@@ -467,10 +436,15 @@ bool writePdf(const QList<QString> &cells, const QString &path)
 }
 
 // The kept list, or nothing when it cannot be read at all. `whole` tells
-// whether every record and every character came through.
-std::optional<QList<QString>> readList(const QString &path, const QString &shown, bool &whole)
+// whether every record and every character came through. With `records`,
+// a list in the written form comes as records there instead.
+std::optional<QList<QString>> readList(const QString &path, const QString &shown, bool &whole,
+                                       std::optional<RecordSlices> *records)
 {
-    PartsListFile::ReadResult list = PartsListFile::read(path);
+    PartsListFile::ReadResult list = PartsListFile::read(path, records != nullptr);
+    if (records) {
+        *records = std::move(list.records);
+    }
     if (!list.ok()) {
         printError(QStringLiteral("%1: %2").arg(shown, list.error));
         return std::nullopt;
@@ -557,15 +531,12 @@ int run(const Options &options, const Arguments &arguments)
 
     BatchExtraction batch(sources);
     bool listWhole = true;
+    std::optional<RecordSlices> records;
     if (options.hasList) {
-        if (manySmallCells(options.list)) {
-            const qint64 size =
-                std::min(QFileInfo(options.list).size(), PartsListFile::MaxFileBytes);
-            LargePages::reserveHeap(2 * size + 16 * largeList);
-        }
         // Read first, as Open does: a list that cannot be read writes nothing.
-        std::optional<QList<QString>> cells =
-            readList(options.list, arguments.shown(options.list), listWhole);
+        const bool asRecords = !options.utf8 && options.pdf.isEmpty();
+        std::optional<QList<QString>> cells = readList(options.list, arguments.shown(options.list),
+                                                       listWhole, asRecords ? &records : nullptr);
         if (!cells) {
             return Failure;
         }
@@ -606,7 +577,9 @@ int run(const Options &options, const Arguments &arguments)
     if (overwritesList && !listWhole) {
         return refuseOverwrite();
     }
-    if (const QString tooMany = PartsListFile::tooManyRows(batch.rowCount()); !tooMany.isEmpty()) {
+    if (const QString tooMany =
+            PartsListFile::tooManyRows(batch.rowCount() + (records ? records->count() : 0));
+        !tooMany.isEmpty()) {
         printError(tooMany + QStringLiteral("何も書き出しません。"));
         return Failure;
     }
@@ -615,6 +588,10 @@ int run(const Options &options, const Arguments &arguments)
     constexpr qsizetype slice = 4096;
     QList<PartsListWriter::UnencodableRow> unencodable;
     const auto produce = [&](const PartsListFile::Put &put) {
+        if (records) {
+            return records->write(batch.cells, !options.drawings.isEmpty(), put, unencodable) &&
+                   (!overwritesList || unencodable.isEmpty());
+        }
         for (qsizetype first = 0; first < batch.rowCount(); first += slice) {
             if (options.utf8) {
                 if (!put(PartsListWriter::encodeUtf8(batch.cells, first, slice))) {
@@ -650,7 +627,6 @@ int run(const Options &options, const Arguments &arguments)
         return Failure;
     }
     const bool allRead = listWhole && encodedWhole && batch.problems.isEmpty();
-    keepUntilExit(std::move(batch.cells));
     return allRead ? Success : Failure;
 }
 

@@ -2,7 +2,6 @@
 
 #include "platform/fileerror.h"
 #include "platform/filekind.h"
-#include "platform/largepages.h"
 #include "platform/savefile.h"
 
 #include <QFile>
@@ -104,7 +103,7 @@ QString writeInPlace(const QString &path, const PartsListFile::Produce &produce)
 
 } // namespace
 
-PartsListFile::ReadResult PartsListFile::read(const QString &path)
+PartsListFile::ReadResult PartsListFile::read(const QString &path, bool asRecords)
 {
     ReadResult result;
     // A device or pipe could block or never end; a parts list is a plain
@@ -130,7 +129,6 @@ PartsListFile::ReadResult PartsListFile::read(const QString &path)
     // Read straight into one buffer of the file's size, one byte more to
     // see whether it grew.
     QByteArray bytes(size + 1, Qt::Uninitialized);
-    LargePages::advise(bytes.data(), bytes.size());
     qsizetype filled = 0;
     for (;;) {
         if (filled == bytes.size()) {
@@ -156,6 +154,13 @@ PartsListFile::ReadResult PartsListFile::read(const QString &path)
     }
     file.close();
 
+    if (asRecords) {
+        result.records = RecordSlices::of(bytes);
+        if (result.records && result.records->count() <= MaxRecords) {
+            return result;
+        }
+        result.records.reset();
+    }
     PartsListReader::Result records = PartsListReader::read(std::move(bytes), MaxRecords);
     if (records.recordLimitReached) {
         result.error =

@@ -2,12 +2,12 @@
 
 #include "partslistreader.h"
 #include "partslistwriter.h"
+#include "recordslices.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -28,6 +28,8 @@ public:
     {
         // Six texts a row, row after row.
         QList<QString> cells;
+        // Instead of `cells`, when asked for and the list is in that form.
+        std::optional<RecordSlices> records;
         // Set when the file could not be read; `cells` is then empty.
         QString error;
         std::optional<PartsListReader::Truncation> truncation;
@@ -40,10 +42,10 @@ public:
         bool whole() const { return ok() && !truncation && replaced.isEmpty(); }
 
         bool ok() const { return error.isEmpty(); }
-        QList<QStringList> rows() const { return PartsListReader::rowsOf(cells); }
     };
 
-    static ReadResult read(const QString &path);
+    // With `asRecords`, a list as the writer writes it is kept as records.
+    static ReadResult read(const QString &path, bool asRecords = false);
 
     // Writes the bytes atomically; an empty string on success, else why not.
     // A character device or FIFO is written into as it is; other files that

@@ -1,7 +1,6 @@
 #include "partslistreader.h"
 
 #include "platform/codepage.h"
-#include "platform/largepages.h"
 
 #include <QHashFunctions>
 
@@ -315,11 +314,10 @@ qsizetype lineFeeds(QByteArrayView bytes)
     return count;
 }
 
-// Room for a record a line, so that a large list's cells are placed once,
-// in large pages where the system offers them. Wrapped records only leave
-// room unused, and memory never touched costs nothing; a list with fewer
-// line feeds than records grows as a list does, and so does a short list,
-// for which none of this pays.
+// Room for a record a line, so that a large list's cells are placed once.
+// Wrapped records only leave room unused, and memory never touched costs
+// nothing; a list with fewer line feeds than records grows as a list does,
+// and so does a short list, for which none of this pays.
 template <typename View> void reserveCells(QList<QString> &cells, View text, qsizetype recordLimit)
 {
     constexpr qsizetype worthIt = 1024 * 1024; // units of text
@@ -331,7 +329,6 @@ template <typename View> void reserveCells(QList<QString> &cells, View text, qsi
         records = std::min(records, recordLimit + 1);
     }
     cells.reserve(records * PartsListReader::FieldsPerRecord);
-    LargePages::advise(cells.data(), cells.capacity() * qsizetype(sizeof(QString)));
 }
 
 bool hasQuotePair(QStringView text)
@@ -630,16 +627,6 @@ PartsListReader::Result PartsListReader::read(QByteArray &&bytes, qsizetype reco
 PartsListReader::Result PartsListReader::parse(QStringView text, qsizetype recordLimit)
 {
     return *parseEitherWay(text, recordLimit);
-}
-
-QList<QStringList> PartsListReader::rowsOf(const QList<QString> &cells)
-{
-    QList<QStringList> rows;
-    rows.reserve(cells.size() / FieldsPerRecord);
-    for (qsizetype first = 0; first + FieldsPerRecord <= cells.size(); first += FieldsPerRecord) {
-        rows.append(cells.mid(first, FieldsPerRecord));
-    }
-    return rows;
 }
 
 QString PartsListReader::describe(const Truncation &truncation)

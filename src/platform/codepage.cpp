@@ -103,6 +103,36 @@ public:
         return written - out;
     }
 
+    // How many bytes from the start are printable characters that encode
+    // back to the same bytes, up to the first `stop` byte.
+    qsizetype writtenBackUntil(QByteArrayView bytes, uchar stop) const
+    {
+        const auto *const start = reinterpret_cast<const uchar *>(bytes.data());
+        const auto *const end = start + bytes.size();
+        const quint16 *const codes = m_bytes.data();
+        const auto *byte = start;
+        while (byte < end) {
+            const char16_t single = singleByte[*byte];
+            if (single != noCharacter) {
+                if (*byte == stop || *byte < 0x20 || codes[single] != *byte) {
+                    break;
+                }
+                ++byte;
+                continue;
+            }
+            if (byte + 1 == end) {
+                break;
+            }
+            const std::size_t code = std::size_t(*byte) << 8 | byte[1];
+            const char16_t pair = m_pairs[code];
+            if (pair == noCharacter || codes[pair] != code) {
+                break;
+            }
+            byte += 2;
+        }
+        return byte - start;
+    }
+
     // By character: one byte (< 0x100), lead * 256 + trail, or noBytes.
     const quint16 *encoding() const { return m_bytes.data(); }
 
@@ -159,6 +189,11 @@ QString decode(QByteArrayView bytes)
     marked.resize(tables().decodeMarking(bytes, reinterpret_cast<char16_t *>(marked.data())));
     marked.squeeze();
     return marked;
+}
+
+qsizetype writtenBackUntil(QByteArrayView bytes, char stop)
+{
+    return tables().writtenBackUntil(bytes, uchar(stop));
 }
 
 QString decodeUtf8(QByteArrayView bytes)
