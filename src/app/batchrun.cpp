@@ -104,6 +104,21 @@ BatchRun::BatchRun(Options options, Process process)
     : m_options(std::move(options)), m_process(std::move(process))
 {}
 
+QString BatchRun::misuse(const Options &options)
+{
+    if (options.xy.size() > TitleExtractor::Sets) {
+        return QStringLiteral("--xy は 3 回（ｾｯﾄ1, 2, 3）まで指定できます（%1 回あります）。")
+            .arg(options.xy.size());
+    }
+    if (options.texts && options.drawings.size() != 1) {
+        return QStringLiteral("--texts には図面ファイルを 1 つだけ指定してください。");
+    }
+    if (options.drawings.isEmpty() && !options.hasList) {
+        return QStringLiteral("図面ファイルを指定してください。");
+    }
+    return QString();
+}
+
 int BatchRun::run()
 {
     if (!checkTargets()) {

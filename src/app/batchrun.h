@@ -55,6 +55,9 @@ public:
 
     BatchRun(Options options, Process process);
 
+    // Why the options cannot go together, or empty when they can.
+    static QString misuse(const Options &options);
+
     int run();
 
 private:

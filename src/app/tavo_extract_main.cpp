@@ -28,11 +28,9 @@ void printError(const QString &text)
     StandardStreams::printError(text);
 }
 
-// Parses the command line; prints help, version or a usage error and gives
-// the exit code when the program ends here.
-std::optional<int> parseCommandLine(const QStringList &arguments, Options &options)
+// What the program takes, for the parser and for --help.
+void declareOptions(QCommandLineParser &parser)
 {
-    QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("図面ファイルの表題を部品表ファイルの形式で出力します。\n"
                        "Prints the title fields of drawings as a parts list."));
@@ -65,7 +63,14 @@ std::optional<int> parseCommandLine(const QStringList &arguments, Options &optio
         {textsOption, listOption, pdfOption, xyOption, noLabelsOption, outputOption, utf8Option});
     parser.addPositionalArgument(QStringLiteral("DRAWING"), QStringLiteral("図面ファイル"),
                                  QStringLiteral("DRAWING..."));
+}
 
+// Parses the command line; prints help, version or a usage error and gives
+// the exit code when the program ends here.
+std::optional<int> parseCommandLine(const QStringList &arguments, Options &options)
+{
+    QCommandLineParser parser;
+    declareOptions(parser);
     if (!parser.parse(arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
         printError(unknown.isEmpty()
@@ -81,31 +86,20 @@ std::optional<int> parseCommandLine(const QStringList &arguments, Options &optio
         parser.showVersion();
     }
     options.drawings = parser.positionalArguments();
-    options.hasList = parser.isSet(listOption);
-    options.list = parser.value(listOption);
-    options.output = parser.value(outputOption);
+    options.hasList = parser.isSet(QStringLiteral("list"));
+    options.list = parser.value(QStringLiteral("list"));
+    options.output = parser.value(QStringLiteral("output"));
     if (options.output == QLatin1String("-")) {
         options.output.clear();
     }
-    options.pdf = parser.value(pdfOption);
-    options.hasXy = parser.isSet(xyOption);
-    options.xy = parser.values(xyOption);
-    options.noLabels = parser.isSet(noLabelsOption);
-    if (options.xy.size() > TitleExtractor::Sets) {
-        printError(QStringLiteral("--xy は 3 回（ｾｯﾄ1, 2, 3）まで指定できます（%1 回あります）。")
-                       .arg(options.xy.size()));
-        printError(usage);
-        return BatchRun::UsageError;
-    }
-    options.utf8 = parser.isSet(utf8Option);
-    options.texts = parser.isSet(textsOption);
-    if (options.texts && options.drawings.size() != 1) {
-        printError(QStringLiteral("--texts には図面ファイルを 1 つだけ指定してください。"));
-        printError(usage);
-        return BatchRun::UsageError;
-    }
-    if (options.drawings.isEmpty() && !options.hasList) {
-        printError(QStringLiteral("図面ファイルを指定してください。"));
+    options.pdf = parser.value(QStringLiteral("pdf"));
+    options.hasXy = parser.isSet(QStringLiteral("xy"));
+    options.xy = parser.values(QStringLiteral("xy"));
+    options.noLabels = parser.isSet(QStringLiteral("no-labels"));
+    options.utf8 = parser.isSet(QStringLiteral("utf8"));
+    options.texts = parser.isSet(QStringLiteral("texts"));
+    if (const QString misuse = BatchRun::misuse(options); !misuse.isEmpty()) {
+        printError(misuse);
         printError(usage);
         return BatchRun::UsageError;
     }

@@ -261,6 +261,7 @@ void GridEditor::MnuSort1(int Index)
 void GridEditor::MnuNew()
 {
     m_delegate->commitOpenEditor();
+    // 「New ?」 is the old tool's own question, kept as it was for that tool's users.
     if (m_window.history().isModified()) {
         if (!m_window.maybeSaveChanges()) {
             return;
