@@ -147,7 +147,8 @@ void batchAgainstSort(const QString &directory)
     std::array<QString, 12> xy;
     const QStringList values = positions.split(u',');
     std::copy(values.begin(), values.end(), xy.begin());
-    DrawingDrop batch(xy, DrawingDrop::AtFolder::TellAndGoOn);
+    DrawingDrop batch(TitleExtractor::Sources{{xy, {}, {}}, false, {}},
+                      DrawingDrop::AtFolder::TellAndGoOn);
     batch.cells = std::move(read.cells);
     batch.add(drawing);
     batch.sort();

@@ -167,16 +167,16 @@ bool BatchRun::checkTargets() const
             continue;
         }
         if (m_process.readOnly(target.path)) {
-            m_process.tell(QStringLiteral("%1 %2: 名前が UTF-8 でないファイルには書き出せません。"
-                                          "別の名前を指定してください。")
-                               .arg(target.option, shown(target.path)));
+            tell(QStringLiteral("%1 %2: 名前が UTF-8 でないファイルには書き出せません。"
+                                "別の名前を指定してください。")
+                     .arg(target.option, shown(target.path)));
             return false;
         }
         for (const QString &drawing : m_options.drawings) {
             if (FileKind::sameFile(target.path, drawing)) {
-                m_process.tell(QStringLiteral("%1 %2: 読み込む図面と同じファイルです。"
-                                              "別の出力先を指定してください。")
-                                   .arg(target.option, shown(target.path)));
+                tell(QStringLiteral("%1 %2: 読み込む図面と同じファイルです。"
+                                    "別の出力先を指定してください。")
+                         .arg(target.option, shown(target.path)));
                 return false;
             }
         }
@@ -185,9 +185,8 @@ bool BatchRun::checkTargets() const
     if (!pdf.isEmpty() && (FileKind::sameFile(pdf, m_options.output) ||
                            (m_options.hasList && FileKind::sameFile(pdf, m_options.list)) ||
                            pdf == m_options.output)) {
-        m_process.tell(
-            QStringLiteral("--pdf %1: 部品表と同じファイルです。別の名前を指定してください。")
-                .arg(pdf));
+        tell(QStringLiteral("--pdf %1: 部品表と同じファイルです。別の名前を指定してください。")
+                 .arg(pdf));
         return false;
     }
     return true;
@@ -200,7 +199,7 @@ std::optional<int> BatchRun::readPositions(TitleExtractor::Sources &sources) con
             const std::optional<std::array<QString, 12>> given =
                 positionsFromOption(m_options.xy[set]);
             if (!given) {
-                m_process.tell(usage);
+                tell(usage);
                 return UsageError;
             }
             sources.sets[std::size_t(set)] = *given;
@@ -219,17 +218,17 @@ std::optional<std::array<QString, 12>> BatchRun::positionsFromOption(const QStri
 {
     const QStringList values = text.split(QLatin1Char(','));
     if (values.size() != PositionSettings::Count) {
-        m_process.tell(QStringLiteral("--xy には 12 個の数値をコンマで区切って指定してください"
-                                      "（%1 個あります）。")
-                           .arg(values.size()));
+        tell(QStringLiteral("--xy には 12 個の数値をコンマで区切って指定してください"
+                            "（%1 個あります）。")
+                 .arg(values.size()));
         return std::nullopt;
     }
     std::array<QString, 12> positions;
     for (int entry = 0; entry < PositionSettings::Count; ++entry) {
         if (!positionValue(values[entry])) {
-            m_process.tell(QStringLiteral("--xy の %1 番目（%2）が数値ではありません: 「%3」")
-                               .arg(entry + 1)
-                               .arg(entryName(entry), values[entry]));
+            tell(QStringLiteral("--xy の %1 番目（%2）が数値ではありません: 「%3」")
+                     .arg(entry + 1)
+                     .arg(entryName(entry), values[entry]));
             return std::nullopt;
         }
         positions[std::size_t(entry)] = values[entry];
@@ -245,13 +244,13 @@ std::optional<int> BatchRun::positionsFromStore(TitleExtractor::Sources &sources
     PositionSettings settings(store);
     const QString problem = store.readProblem(QStringLiteral("Radoverurid"));
     if (!problem.isEmpty()) {
-        m_process.tell(problem + QStringLiteral("表題の位置がわからないので何も取り込まず、"
-                                                "何も書き出しません。"));
+        tell(problem + QStringLiteral("表題の位置がわからないので何も取り込まず、"
+                                      "何も書き出しません。"));
         return Failure;
     }
     if (!settings.anyStored()) {
-        m_process.tell(QStringLiteral("表題の位置が保存されていません。Tavo表題 の「設定」で"
-                                      "位置を保存するか、--xy で指定してください。"));
+        tell(QStringLiteral("表題の位置が保存されていません。Tavo表題 の「設定」で"
+                            "位置を保存するか、--xy で指定してください。"));
         return UsageError;
     }
     settings.LoadPositionSettings();
@@ -265,10 +264,10 @@ std::optional<int> BatchRun::positionsFromStore(TitleExtractor::Sources &sources
         for (int entry = 0; entry < PositionSettings::Count; ++entry) {
             const QString &value = sources.sets[std::size_t(set)][std::size_t(entry)];
             if (!value.trimmed().isEmpty() && !positionValue(value)) {
-                m_process.tell(QStringLiteral("設定の %1%2（%3）が数値ではありません: 「%4」。%5 "
-                                              "は取り込みません。")
-                                   .arg(prefix, entryName(entry), PositionSettings::keyName(entry),
-                                        value, ColumnLayout::title(entry / 2)));
+                tell(QStringLiteral("設定の %1%2（%3）が数値ではありません: 「%4」。%5 "
+                                    "は取り込みません。")
+                         .arg(prefix, entryName(entry), PositionSettings::keyName(entry), value,
+                              ColumnLayout::title(entry / 2)));
             }
         }
     }
@@ -282,7 +281,7 @@ int BatchRun::printTexts() const
     const QString &drawing = m_options.drawings.first();
     const DrawingTexts::Result result = DrawingTexts::readFile(drawing);
     if (!result.readable) {
-        m_process.tell(QStringLiteral("%1: %2").arg(shown(drawing), result.error));
+        tell(drawing, result.error);
         return Failure;
     }
     const auto number = [](double value) {
@@ -301,7 +300,7 @@ int BatchRun::printTexts() const
         const CodePage::Encoded encoded = CodePage::encode(lines);
         bytes = encoded.bytes;
         if (!encoded.unencodable.isEmpty()) {
-            m_process.tell(QStringLiteral("%1: %2").arg(shown(drawing), replacedNotice()));
+            tell(drawing, replacedNotice());
             whole = false;
         }
     }
@@ -309,7 +308,7 @@ int BatchRun::printTexts() const
         return Failure;
     }
     if (!result.error.isEmpty()) {
-        m_process.tell(QStringLiteral("%1: %2").arg(shown(drawing), result.error));
+        tell(drawing, result.error);
     }
     return whole ? Success : Failure;
 }
@@ -321,18 +320,16 @@ bool BatchRun::readList(DrawingDrop &drop, bool &whole) const
         LargePages::reserveHeap(2 * size + 16 * largeList);
     }
     PartsListFile::ReadResult list = PartsListFile::read(m_options.list);
-    const QString name = shown(m_options.list);
     if (!list.ok()) {
-        m_process.tell(QStringLiteral("%1: %2").arg(name, list.error));
+        tell(m_options.list, list.error);
         return false;
     }
     if (list.truncation) {
-        m_process.tell(
-            QStringLiteral("%1: %2").arg(name, PartsListReader::describe(*list.truncation)));
+        tell(m_options.list, PartsListReader::describe(*list.truncation));
     }
     for (const QString &notice : {list.replaced, list.oldForm}) {
         if (!notice.isEmpty()) {
-            m_process.tell(QStringLiteral("%1: %2").arg(name, notice));
+            tell(m_options.list, notice);
         }
     }
     whole = list.whole();
@@ -342,14 +339,12 @@ bool BatchRun::readList(DrawingDrop &drop, bool &whole) const
 
 void BatchRun::tellDrawings(const DrawingDrop &drop, const TitleExtractor::Sources &sources) const
 {
-    for (const DrawingDrop::Told &told : drop.told) {
-        if (told.kind != DrawingDrop::Told::NoText) {
-            m_process.tell(QStringLiteral("%1: %2").arg(shown(told.path), told.reason));
-        }
-    }
-    for (const DrawingDrop::Told &told : drop.told) {
-        if (told.kind == DrawingDrop::Told::NoText) {
-            m_process.tell(QStringLiteral("%1: %2").arg(shown(told.path), told.reason));
+    // The files that were not read whole first, then those without text.
+    for (const bool withoutText : {false, true}) {
+        for (const DrawingDrop::Told &told : drop.told) {
+            if ((told.kind == DrawingDrop::Told::NoText) == withoutText) {
+                tell(told.path, told.reason);
+            }
         }
     }
     // Not a failure: the row is there, with set 1's fields. Without any set
@@ -359,12 +354,11 @@ void BatchRun::tellDrawings(const DrawingDrop &drop, const TitleExtractor::Sourc
         anySet = anySet || CaptureWindows::inUse(set);
     }
     for (const QString &path : anySet ? drop.tally.withoutDrawingNumber : QStringList()) {
-        m_process.tell(
-            QStringLiteral("%1: 位置の設定でも項目名でも図番が見つかりません").arg(shown(path)));
+        tell(path, QStringLiteral("位置の設定でも項目名でも図番が見つかりません"));
     }
     if (!m_options.utf8) {
         for (const QString &path : drop.withUnencodable) {
-            m_process.tell(QStringLiteral("%1: %2").arg(shown(path), replacedNotice()));
+            tell(path, replacedNotice());
         }
     }
 }
@@ -376,15 +370,15 @@ std::optional<int> BatchRun::writeList(const DrawingDrop &drop, bool listWhole,
     const bool overwritesList = m_options.hasList && !m_options.output.isEmpty() &&
                                 FileKind::sameFile(m_options.output, m_options.list);
     const auto refuseOverwrite = [&] {
-        m_process.tell(QStringLiteral("%1: 部品表の一部が失われるので上書きしません。")
-                           .arg(shown(m_options.output)));
+        tell(QStringLiteral("%1: 部品表の一部が失われるので上書きしません。")
+                 .arg(shown(m_options.output)));
         return Failure;
     };
     if (overwritesList && !listWhole) {
         return refuseOverwrite();
     }
     if (const QString tooMany = PartsListFile::tooManyRows(drop.rowCount()); !tooMany.isEmpty()) {
-        m_process.tell(tooMany + QStringLiteral("何も書き出しません。"));
+        tell(tooMany + QStringLiteral("何も書き出しません。"));
         return Failure;
     }
     QList<PartsListWriter::UnencodableRow> unencodable;
@@ -394,8 +388,7 @@ std::optional<int> BatchRun::writeList(const DrawingDrop &drop, bool listWhole,
     });
     encodedWhole = unencodable.isEmpty();
     if (drop.withUnencodable.isEmpty() && !encodedWhole) {
-        m_process.tell(replacedNotice() + QStringLiteral(":\n") +
-                       PartsListWriter::describe(unencodable));
+        tell(replacedNotice() + QStringLiteral(":\n") + PartsListWriter::describe(unencodable));
     }
     if (!written) {
         return Failure;
@@ -416,15 +409,13 @@ bool BatchRun::writePdf(const QList<QString> &cells) const
     table.setDataCells(QList<QString>(cells));
     const QString error = writePartsListPdf(table, m_options.pdf);
     if (!error.isEmpty()) {
-        m_process.tell(
-            QStringLiteral("%1 に PDF を書き込めません（%2）").arg(m_options.pdf, error));
+        tell(QStringLiteral("%1 に PDF を書き込めません（%2）").arg(m_options.pdf, error));
         return false;
     }
     if (const int cut = shortenedCells(table); cut > 0) {
-        m_process.tell(
-            QStringLiteral("%1: 長すぎて 2 行に収まらない %2 個の欄を「…」で切りました。")
-                .arg(m_options.pdf)
-                .arg(cut));
+        tell(QStringLiteral("%1: 長すぎて 2 行に収まらない %2 個の欄を「…」で切りました。")
+                 .arg(m_options.pdf)
+                 .arg(cut));
     }
     return true;
 }
@@ -436,7 +427,7 @@ bool BatchRun::writeOutput(const PartsListFile::Produce &produce) const
     }
     const QString reason = PartsListFile::write(m_options.output, produce);
     if (!reason.isEmpty()) {
-        m_process.tell(QStringLiteral("%1: %2").arg(shown(m_options.output), reason));
+        tell(m_options.output, reason);
         return false;
     }
     return true;
@@ -445,8 +436,8 @@ bool BatchRun::writeOutput(const PartsListFile::Produce &produce) const
 bool BatchRun::writeStandardOutput(const PartsListFile::Produce &produce) const
 {
     if (m_process.standardOutputClosed) {
-        m_process.tell(QStringLiteral("標準出力が閉じられているので書き出せません。"
-                                      "-o で出力先のファイルを指定してください。"));
+        tell(QStringLiteral("標準出力が閉じられているので書き出せません。"
+                            "-o で出力先のファイルを指定してください。"));
         return false;
     }
     StandardStreams::setBinaryOutput();
@@ -471,8 +462,8 @@ bool BatchRun::writeStandardOutput(const PartsListFile::Produce &produce) const
         error = errno;
     }
     if (!ok) {
-        m_process.tell(QStringLiteral("標準出力に書き込めません。%1。")
-                           .arg(FileError::reason(error, FileError::Access::Write)));
+        tell(QStringLiteral("標準出力に書き込めません。%1。")
+                 .arg(FileError::reason(error, FileError::Access::Write)));
     }
     return ok;
 }

@@ -78,6 +78,12 @@ private:
     bool writeOutput(const PartsListFile::Produce &produce) const;
     bool writeStandardOutput(const PartsListFile::Produce &produce) const;
     QString shown(const QString &path) const { return m_process.shown(path); }
+    void tell(const QString &text) const { m_process.tell(text); }
+    // "file: text"
+    void tell(const QString &path, const QString &text) const
+    {
+        m_process.tell(QStringLiteral("%1: %2").arg(shown(path), text));
+    }
 
     Options m_options;
     Process m_process;

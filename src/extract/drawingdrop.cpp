@@ -11,10 +11,6 @@ DrawingDrop::DrawingDrop(const TitleExtractor::Sources &sources, AtFolder atFold
     : m_extractor(sources), m_atFolder(atFolder)
 {}
 
-DrawingDrop::DrawingDrop(const std::array<QString, 12> &positions, AtFolder atFolder)
-    : DrawingDrop(TitleExtractor::Sources{{positions, {}, {}}, false, {}}, atFolder)
-{}
-
 bool DrawingDrop::add(const QString &path)
 {
     if (QFileInfo(path).isDir()) {

@@ -7,8 +7,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <array>
-
 // What dropping drawings does, in the window and in the batch program: each
 // drawing that can be read becomes a row of its title fields, captured by
 // position; a file that cannot be read gets no row and is told; a file read
@@ -31,8 +29,6 @@ public:
     static constexpr int Fields = 6;
 
     DrawingDrop(const TitleExtractor::Sources &sources, AtFolder atFolder);
-    // One set of positions, no labels.
-    DrawingDrop(const std::array<QString, 12> &positions, AtFolder atFolder);
 
     qsizetype rowCount() const { return cells.size() / Fields; }
 
