@@ -33,6 +33,8 @@ void TestMainWindow::startsEmptyWithHeadersAndPositions()
     PositionSettings positions(store);
     ScriptedDialogs dialogs;
     MainWindow window(dialogs, positions);
+    MemoryStore own;
+    Subsystems subsystems(window, own);
 
     QCOMPARE(window.windowTitle(), QString("Tavo表題[*]"));
     QVERIFY(!window.isWindowModified());
@@ -139,6 +141,8 @@ void TestMainWindow::closingStoresThePositions()
     ScriptedDialogs dialogs;
     {
         MainWindow window(dialogs, positions);
+        MemoryStore own;
+        Subsystems subsystems(window, own);
         window.show();
         window.close();
     }
@@ -158,6 +162,8 @@ void TestMainWindow::closingWithAnUnwritableStoreTellsTheUser()
     PositionSettings positions(store);
     ScriptedDialogs dialogs;
     MainWindow window(dialogs, positions);
+    MemoryStore own;
+    Subsystems subsystems(window, own);
     window.show();
     window.close();
     QCOMPARE(dialogs.kinds(), QStringList{"warning"});
