@@ -17,6 +17,7 @@ namespace {
 const QString application = QStringLiteral("Tavo");
 const QString section = QStringLiteral("Window");
 const QString geometryKey = QStringLiteral("Geometry");
+const QString columnSharesKey = QStringLiteral("ColumnShares");
 const QString lastFileKey = QStringLiteral("LastFile");
 QString recentKey(int number)
 {
@@ -35,6 +36,7 @@ Subsystems::Subsystems(MainWindow &window, SettingsStore &store)
     if (!geometry.isEmpty()) {
         window.restoreGeometry(geometry);
     }
+    window.setColumnShares(store.GetSetting(application, section, columnSharesKey, QString()));
     listFiles->setLastName(store.GetSetting(application, section, lastFileKey, QString()));
     QStringList recent;
     for (int number = 1; number <= ListFileCommands::maxRecent; ++number) {
@@ -46,6 +48,9 @@ Subsystems::Subsystems(MainWindow &window, SettingsStore &store)
     QObject::connect(&window, &MainWindow::closing, &window, [&window, &store, files] {
         store.SaveSetting(application, section, geometryKey,
                           QString::fromLatin1(window.saveGeometry().toBase64()));
+        if (const QString shares = window.columnShares(); !shares.isEmpty()) {
+            store.SaveSetting(application, section, columnSharesKey, shares);
+        }
         store.SaveSetting(application, section, lastFileKey, files->lastName());
         const QStringList kept = files->recentFiles();
         for (int number = 1; number <= ListFileCommands::maxRecent; ++number) {
