@@ -32,38 +32,36 @@
 
 namespace {
 
-// Where a window of `size` stands beside `anchor` without covering it: to the
-// right, the left, below or above, the first with room; else where it covers
-// least, always inside `available`.
-QPoint besideOf(const QRect &anchor, const QSize &size, const QRect &available)
+// Where a window stands beside `anchor` without covering it: to the right,
+// the left, below or above, the first side with room for `wanted`, else the
+// first with room for `least` (and then no larger than that room); failing
+// both, as large as the screen allows at its bottom left.
+QRect besideOf(const QRect &anchor, const QSize &wanted, const QSize &least, const QRect &available)
 {
-    const int top = std::clamp(anchor.top(), available.top(),
-                               std::max(available.top(), available.bottom() + 1 - size.height()));
-    const int left = std::clamp(anchor.left(), available.left(),
-                                std::max(available.left(), available.right() + 1 - size.width()));
-    const std::array<QPoint, 4> sides = {
-        QPoint(anchor.right() + 1, top), QPoint(anchor.left() - size.width(), top),
-        QPoint(left, anchor.bottom() + 1), QPoint(left, anchor.top() - size.height())};
-    QPoint best = sides[0];
-    qint64 bestCovered = -1;
-    for (const QPoint &side : sides) {
-        QRect rect(side, size);
-        // Pushed inside the screen, it may cover part of the anchor.
-        rect.moveLeft(std::clamp(rect.left(), available.left(),
-                                 std::max(available.left(), available.right() + 1 - size.width())));
-        rect.moveTop(std::clamp(rect.top(), available.top(),
-                                std::max(available.top(), available.bottom() + 1 - size.height())));
-        const QRect overlap = rect & anchor;
-        const qint64 covered = overlap.isEmpty() ? 0 : qint64(overlap.width()) * overlap.height();
-        if (bestCovered < 0 || covered < bestCovered) {
-            best = rect.topLeft();
-            bestCovered = covered;
-        }
-        if (covered == 0) {
-            break;
+    enum Side { Right, Left, Below, Above };
+    const std::array<QRect, 4> rooms = {
+        QRect(QPoint(anchor.right() + 1, available.top()), available.bottomRight()),
+        QRect(available.topLeft(), QPoint(anchor.left() - 1, available.bottom())),
+        QRect(QPoint(available.left(), anchor.bottom() + 1), available.bottomRight()),
+        QRect(available.topLeft(), QPoint(available.right(), anchor.top() - 1))};
+    for (const QSize &needed : {wanted, least}) {
+        for (int side = Right; side <= Above; ++side) {
+            const QRect &room = rooms[std::size_t(side)];
+            if (room.width() < needed.width() || room.height() < needed.height()) {
+                continue;
+            }
+            const QSize size = wanted.boundedTo(room.size());
+            // Lined up with the anchor where the room allows.
+            const int x = std::clamp(side == Left ? room.right() + 1 - size.width() : anchor.left(),
+                                     room.left(), room.right() + 1 - size.width());
+            const int y =
+                std::clamp(side == Above ? room.bottom() + 1 - size.height() : anchor.top(),
+                           room.top(), room.bottom() + 1 - size.height());
+            return {QPoint(x, y), size};
         }
     }
-    return best;
+    const QSize size = wanted.boundedTo(available.size());
+    return {QPoint(available.left(), available.bottom() + 1 - size.height()), size};
 }
 
 } // namespace
@@ -208,17 +206,21 @@ void DrawingTextsWindow::placeBeside(const QWidget &owner)
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
     // Room for the window frame the system adds around it.
     const QSize frame = owner.frameGeometry().size() - owner.size();
-    const QSize size(std::min(1100, available.width() * 9 / 10 - frame.width()),
-                     std::min(700, available.height() * 85 / 100 - frame.height()));
-    resize(size);
-    move(besideOf(owner.frameGeometry(), size + frame, available));
+    const QSize wanted(std::min(1100, available.width() * 9 / 10),
+                       std::min(700, available.height() * 85 / 100));
+    // Below this the drawing gets too small to pick from; covering part of
+    // the settings window is then the lesser evil.
+    const QSize least = minimumSizeHint().expandedTo(QSize(640, 400)).boundedTo(wanted) + frame;
+    const QRect placed = besideOf(owner.frameGeometry(), wanted, least, available);
+    resize(placed.size() - frame);
+    move(placed.topLeft());
 }
 
 void DrawingTextsWindow::fitListColumns()
 {
     m_list->resizeColumnsToContents();
     // A long text must not push 「取り込み先」 out of sight.
-    const int widest = 14 * m_list->fontMetrics().horizontalAdvance(QChar(0x56f3));
+    const int widest = 12 * m_list->fontMetrics().horizontalAdvance(QChar(0x56f3));
     QHeaderView *header = m_list->horizontalHeader();
     header->resizeSection(DrawingTextsModel::Text,
                           std::min(header->sectionSize(DrawingTextsModel::Text), widest));
@@ -231,7 +233,7 @@ void DrawingTextsWindow::fitListColumns()
                       : header->sectionSize(column);
     }
     const int total = std::max(m_splitter->width(), width() - 20);
-    const int listWidth = std::min(wanted, total / 2);
+    const int listWidth = std::min(wanted, total * 2 / 5);
     m_splitter->setSizes({total - listWidth, listWidth});
 }
 
