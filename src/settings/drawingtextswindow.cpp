@@ -234,6 +234,12 @@ void DrawingTextsWindow::fitListColumns()
     }
     const int total = std::max(m_splitter->width(), width() - 20);
     const int listWidth = std::min(wanted, total * 2 / 5);
+    // Short of room, the text column gives way, down to a few characters.
+    if (wanted > listWidth) {
+        const int text = header->sectionSize(DrawingTextsModel::Text);
+        header->resizeSection(DrawingTextsModel::Text,
+                              std::max(widest / 3, text - (wanted - listWidth)));
+    }
     m_splitter->setSizes({total - listWidth, listWidth});
 }
 

@@ -385,10 +385,11 @@ void TestDrawingTextsWindow::opensBesideAndReadable()
     }
     // 取り込み先 in sight without scrolling.
     QTableView *list = drawing->list();
-    QTRY_VERIFY(
-        list->horizontalHeader()->sectionViewportPosition(DrawingTextsModel::Field) +
-            static_cast<QAbstractItemView *>(list)->sizeHintForColumn(DrawingTextsModel::Field) <=
-        list->viewport()->width());
+    QTRY_VERIFY(list->horizontalHeader()->sectionViewportPosition(DrawingTextsModel::Field) +
+                    std::max(static_cast<QAbstractItemView *>(list)->sizeHintForColumn(
+                                 DrawingTextsModel::Field),
+                             list->horizontalHeader()->sectionSizeHint(DrawingTextsModel::Field)) <=
+                list->viewport()->width());
     // Five squares at 0, 0: five labels, none over another.
     QList<QRect> labels;
     for (int field = 1; field < 6; ++field) {
