@@ -1,3 +1,4 @@
+#include "guardedapplication.h"
 #include "platform/qsettingsstore.h"
 #include "platform/singleinstance.h"
 #include "platform/widgetdialogs.h"
@@ -6,7 +7,6 @@
 #include "shell/mainwindow.h"
 #include "subsystems.h"
 
-#include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -15,7 +15,7 @@
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tavo"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVO_VERSION));
 
@@ -46,6 +46,7 @@ int main(int argc, char *argv[])
     QSettingsStore store;
     PositionSettings positions(store);
     WidgetDialogs dialogs;
+    app.setDialogs(&dialogs);
     MainWindow window(dialogs, positions);
     QSettingsStore ownStore(QSettingsStore::Owner::Ours);
     Subsystems subsystems(window, ownStore);

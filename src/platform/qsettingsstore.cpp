@@ -1,11 +1,17 @@
 #include "qsettingsstore.h"
 
+#include "fileerror.h"
 #include "filekind.h"
+#include "savefile.h"
 
-#include <QFileInfo>
+#include <QFile>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <cerrno>
 
 QSettingsStore::QSettingsStore(Owner owner) : m_owner(owner) {}
 
@@ -31,6 +37,59 @@ QString QSettingsStore::iniPath(const QString &application) const
 #endif
 }
 
+namespace {
+
+// Far beyond any settings file; a larger one is not read into memory.
+constexpr qint64 largestSettingsFile = 4 * 1024 * 1024;
+
+} // namespace
+
+bool QSettingsStore::openCopy(const QString &path)
+{
+    m_settings.reset();
+    QByteArray bytes;
+    const FileKind::Opened opened = FileKind::openRegular(path);
+    if (opened.file) {
+        errno = 0;
+        bytes = opened.file->read(largestSettingsFile + 1);
+        if (opened.file->error() != QFileDevice::NoError) {
+            m_problem =
+                QStringLiteral("設定ファイル %1 を読めません（%2）。")
+                    .arg(path, FileError::reason(*opened.file, errno, FileError::Access::Read));
+            return false;
+        }
+        if (bytes.size() > largestSettingsFile) {
+            m_problem = QStringLiteral("設定ファイル %1 が大きすぎるので読みません。").arg(path);
+            return false;
+        }
+    } else if (opened.kind != FileKind::Missing) {
+        m_problem =
+            QStringLiteral("設定ファイル %1 が通常のファイルではないので読みません。").arg(path);
+        return false;
+    } else if (opened.error != ENOENT) {
+        m_problem = QStringLiteral("設定ファイル %1 を読めません（%2）。")
+                        .arg(path, FileError::reason(opened.error, FileError::Access::Read));
+        return false;
+    }
+    if (!m_copyDir) {
+        m_copyDir = std::make_unique<QTemporaryDir>();
+    }
+    const QString copyPath = m_copyDir->filePath(QStringLiteral("settings.ini"));
+    QFile copy(copyPath);
+    if (!m_copyDir->isValid() || !copy.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        copy.write(bytes) != bytes.size() || !copy.flush()) {
+        m_problem =
+            QStringLiteral("設定ファイル %1 を読めません（一時ファイルを作れません）。").arg(path);
+        return false;
+    }
+    copy.close();
+    m_settings = std::make_unique<QSettings>(copyPath, QSettings::IniFormat);
+    if (m_settings->status() == QSettings::FormatError) {
+        m_problem = QStringLiteral("設定ファイル %1 の書式が壊れています。").arg(path);
+    }
+    return true;
+}
+
 QSettings *QSettingsStore::settingsFor(const QString &application)
 {
     if ((!m_settings && !m_blocked) || application != m_application) {
@@ -38,42 +97,26 @@ QSettings *QSettingsStore::settingsFor(const QString &application)
         m_settings.reset();
         m_blocked = false;
         m_problem.clear();
-        // QSettings reads the file as it starts and would wait forever on a
-        // FIFO; anything but a regular file is left alone.
-        const QString path = iniPath(application);
-        const FileKind::Kind kind = path.isEmpty() ? FileKind::Missing : FileKind::of(path);
-        if (kind != FileKind::Missing && kind != FileKind::Regular) {
-            m_blocked = true;
-            m_problem = QStringLiteral("設定ファイル %1 が通常のファイルではないので読みません。")
-                            .arg(path);
-            return nullptr;
+        m_path = iniPath(application);
+        if (!m_path.isEmpty()) {
+            m_blocked = !openCopy(m_path);
+            return m_settings.get();
         }
-        if (!m_iniFile.isEmpty()) {
-            m_settings = std::make_unique<QSettings>(m_iniFile, QSettings::IniFormat);
-        } else {
 #ifdef Q_OS_WIN
-            QString root = qEnvironmentVariable("TAVO_SETTINGS_ROOT");
-            if (root.isEmpty()) {
-                root = QStringLiteral("HKEY_CURRENT_USER\\Software");
-            }
-            if (m_owner == Owner::OldProgram) {
-                root += QStringLiteral("\\VB and VBA Program Settings");
-            }
-            m_settings = std::make_unique<QSettings>(root + QLatin1Char('\\') + application,
-                                                     QSettings::NativeFormat);
-#else
-            m_settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                                     application);
+        QString root = qEnvironmentVariable("TAVO_SETTINGS_ROOT");
+        if (root.isEmpty()) {
+            root = QStringLiteral("HKEY_CURRENT_USER\\Software");
+        }
+        if (m_owner == Owner::OldProgram) {
+            root += QStringLiteral("\\VB and VBA Program Settings");
+        }
+        m_settings = std::make_unique<QSettings>(root + QLatin1Char('\\') + application,
+                                                 QSettings::NativeFormat);
+        if (m_settings->status() == QSettings::AccessError) {
+            m_problem = QStringLiteral("設定 %1 を読めません（読み取る権限がありません）。")
+                            .arg(m_settings->fileName());
+        }
 #endif
-        }
-        if (m_settings->status() == QSettings::AccessError ||
-            (kind == FileKind::Regular && !QFileInfo(path).isReadable())) {
-            m_problem = QStringLiteral("設定ファイル %1 を読めません（読み取る権限がありません）。")
-                            .arg(m_settings->fileName());
-        } else if (m_settings->status() == QSettings::FormatError) {
-            m_problem = QStringLiteral("設定ファイル %1 の書式が壊れています。")
-                            .arg(m_settings->fileName());
-        }
     }
     return m_settings.get();
 }
@@ -109,24 +152,8 @@ void QSettingsStore::SaveSetting(const QString &application, const QString &sect
     m_unflushed.append({path, value});
 }
 
-bool QSettingsStore::flush()
+bool QSettingsStore::valuesArrived(const QList<std::pair<QString, QString>> &written) const
 {
-    if (m_blocked) {
-        m_unflushed.clear();
-        return false;
-    }
-    if (!m_settings) {
-        return true;
-    }
-    m_settings->sync();
-    QList<std::pair<QString, QString>> written;
-    written.swap(m_unflushed);
-    if (!m_settings->isWritable() || m_settings->status() == QSettings::AccessError) {
-        return false;
-    }
-    if (m_settings->status() == QSettings::NoError) {
-        return true;
-    }
     // A FormatError only says the old file was garbled when it was read, and
     // it hides any later error; QSettings still rewrites the file. Whether
     // the values arrived is then told by the file itself.
@@ -142,10 +169,73 @@ bool QSettingsStore::flush()
     return true;
 }
 
+bool QSettingsStore::flushCopy(const QList<std::pair<QString, QString>> &written)
+{
+    if (const int error =
+            FileKind::of(m_path) == FileKind::Missing ? 0 : FileKind::writeAccessError(m_path)) {
+        m_problem = QStringLiteral("設定ファイル %1 に書き込めません（%2）。")
+                        .arg(m_path, FileError::reason(error, FileError::Access::Write));
+        return false;
+    }
+    // Read again what is there now, so that keys another program stored
+    // meanwhile stay, and put this store's values on top.
+    const QString problem = m_problem;
+    if (!openCopy(m_path)) {
+        return false;
+    }
+    m_problem = problem;
+    for (const auto &[path, value] : written) {
+        m_settings->setValue(path, value);
+    }
+    m_settings->sync();
+    if (m_settings->status() == QSettings::AccessError || !valuesArrived(written)) {
+        return false;
+    }
+    QFile copy(m_settings->fileName());
+    if (!copy.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray bytes = copy.readAll();
+    QSaveFile file(FileKind::openName(m_path));
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly)) {
+        m_problem = QStringLiteral("設定ファイル %1 に書き込めません（%2）。")
+                        .arg(m_path, FileError::reason(file, errno, FileError::Access::Write));
+        return false;
+    }
+    file.write(bytes);
+    const QString reason = SaveFile::commit(file);
+    if (!reason.isEmpty()) {
+        m_problem = QStringLiteral("設定ファイル %1 に書き込めません（%2）。").arg(m_path, reason);
+        return false;
+    }
+    return true;
+}
+
+bool QSettingsStore::flush()
+{
+    QList<std::pair<QString, QString>> written;
+    written.swap(m_unflushed);
+    if (m_blocked) {
+        return false;
+    }
+    if (!m_settings) {
+        return true;
+    }
+    if (!m_path.isEmpty()) {
+        return flushCopy(written);
+    }
+    m_settings->sync();
+    if (!m_settings->isWritable() || m_settings->status() == QSettings::AccessError) {
+        return false;
+    }
+    return m_settings->status() == QSettings::NoError || valuesArrived(written);
+}
+
 QString QSettingsStore::location() const
 {
-    if (m_settings) {
-        return m_settings->fileName();
+    if (!m_path.isEmpty() || m_blocked) {
+        return m_path.isEmpty() ? iniPath(m_application) : m_path;
     }
-    return m_blocked ? iniPath(m_application) : m_iniFile;
+    return m_settings ? m_settings->fileName() : m_iniFile;
 }

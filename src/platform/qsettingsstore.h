@@ -10,6 +10,7 @@
 #include <memory>
 
 class QSettings;
+class QTemporaryDir;
 
 // The settings store on top of QSettings. The default stores are the user's
 // own: on Windows in the registry, elsewhere the INI file
@@ -21,6 +22,11 @@ class QSettings;
 // another registry key in place of HKEY_CURRENT_USER\Software, so that tests
 // never touch the user's own. A store on an explicit INI file serves tests
 // and other locations.
+//
+// An INI file is never opened by name by QSettings, which would wait forever
+// on a FIFO swapped in after any check: the store reads the file through a
+// descriptor that never waits, lets QSettings work on a private copy, and on
+// flush replaces the file whole with the copy's contents.
 class QSettingsStore : public SettingsStore
 {
 public:
@@ -44,12 +50,20 @@ public:
 private:
     QSettings *settingsFor(const QString &application);
     QString iniPath(const QString &application) const;
+    // Copies the INI file at `path` (or nothing, when there is none) to the
+    // private copy and opens QSettings on it; false, with m_problem, when the
+    // file cannot be read.
+    bool openCopy(const QString &path);
+    bool flushCopy(const QList<std::pair<QString, QString>> &written);
+    bool valuesArrived(const QList<std::pair<QString, QString>> &written) const;
 
     Owner m_owner = Owner::OldProgram;
     QString m_iniFile;
     QString m_application;
     std::unique_ptr<QSettings> m_settings;
-    bool m_blocked = false; // the file is no regular file and is not touched
+    std::unique_ptr<QTemporaryDir> m_copyDir; // holds the private copy of an INI file
+    QString m_path;                           // the INI file itself, when the store is one
+    bool m_blocked = false;                   // the file is no regular file and is not touched
     QString m_problem;
     // Saved since the last flush, to check the file when QSettings cannot say.
     QList<std::pair<QString, QString>> m_unflushed;

@@ -9,6 +9,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 class TestPositionSettings : public QObject
 {
     Q_OBJECT
@@ -25,6 +29,8 @@ private Q_SLOTS:
     void garbageStoreLoadsAndSaves();
     void userStoresKeepTheOldProgramsKeyClean();
     void setsAndLabelWordsKeepTheirPlaces();
+    void fileChangedBetweenLoadAndSave_data();
+    void fileChangedBetweenLoadAndSave();
 };
 
 void TestPositionSettings::roundTrip_data()
@@ -272,6 +278,52 @@ void TestPositionSettings::setsAndLabelWordsKeepTheirPlaces()
     QVERIFY(CaptureWindows::inUse(positions.set(2)));
     QCOMPARE(positions.labelWords, words);
     QVERIFY(!positions.sources().byLabels);
+}
+
+// What happens to the file while the window is open: another program's keys
+// stay, and a FIFO put in its place is told, never waited on.
+void TestPositionSettings::fileChangedBetweenLoadAndSave_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("another program stored a key") << "key" << true;
+#ifdef Q_OS_UNIX
+    QTest::newRow("swapped for a FIFO") << "fifo" << false;
+#endif
+    QTest::newRow("swapped for a folder") << "folder" << false;
+}
+
+void TestPositionSettings::fileChangedBetweenLoadAndSave()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, saved);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("store.ini");
+    QSettings(file, QSettings::IniFormat).setValue("XYIni/Key1", "360");
+    QSettingsStore store(file);
+    PositionSettings positions(store);
+    positions.LoadPositionSettings();
+    if (change == "key") {
+        QSettings(file, QSettings::IniFormat).setValue("Other/Key", "kept");
+    } else {
+        QVERIFY(QFile::remove(file));
+#ifdef Q_OS_UNIX
+        if (change == "fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+        }
+#endif
+        if (change == "folder") {
+            QVERIFY(QDir().mkdir(file));
+        }
+    }
+    positions.XYPos[1] = "7.5";
+    QCOMPARE(positions.SavePositionSettings(), saved);
+    if (saved) {
+        QSettings stored(file, QSettings::IniFormat);
+        QCOMPARE(stored.value("Other/Key").toString(), QString("kept"));
+        QCOMPARE(stored.value("XYIni/Key2").toString(), QString("7.5"));
+        QCOMPARE(stored.value("XYIni/Key1").toString(), QString("360"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPositionSettings)
