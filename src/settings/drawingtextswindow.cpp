@@ -340,6 +340,8 @@ void DrawingTextsWindow::positionsEdited()
     }
     m_summary->setText(QStringLiteral("今の位置で取り込まれる文字:  ") +
                        parts.join(QStringLiteral("   ")));
+    // Its two lines may cut long texts off; the tip shows them whole, one a line.
+    m_summary->setToolTip(parts.join(QLatin1Char('\n')));
 }
 
 void DrawingTextsWindow::textClicked(qsizetype index)
