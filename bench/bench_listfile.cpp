@@ -3,7 +3,7 @@
 // same table with one character the code page lacks. Then, side by side in
 // one run, the batch program adding a drawing to such a list against GNU
 // sort of the same file: time and peak memory, and their ratios.
-#include "extract/batchextraction.h"
+#include "extract/drawingdrop.h"
 #include "listfile/partslistfile.h"
 #include "listfile/partslistreader.h"
 #include "listfile/partslistwriter.h"
@@ -147,9 +147,11 @@ void batchAgainstSort(const QString &directory)
     std::array<QString, 12> xy;
     const QStringList values = positions.split(u',');
     std::copy(values.begin(), values.end(), xy.begin());
-    BatchExtraction batch(xy);
+    DrawingDrop batch(TitleExtractor::Sources{{xy, {}, {}}, false, {}},
+                      DrawingDrop::AtFolder::TellAndGoOn);
     batch.cells = std::move(read.cells);
-    batch.addDrawings({drawing});
+    batch.add(drawing);
+    batch.sort();
     const double addTime = milliseconds(timer);
     timer.restart();
     // Encoded and written a slice of rows at a time, as the program does.

@@ -1,7 +1,7 @@
 // Coordinate and position parsing on arbitrary bytes: never reads past the
 // input, consumes a prefix that itself parses to the same value, and never
 // yields NaN.
-#include "settings/positionvalue.h"
+#include "extract/positionvalue.h"
 #include "shell/decimalnumber.h"
 
 #include <QString>

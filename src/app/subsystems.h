@@ -10,8 +10,8 @@ class SettingsStore;
 
 // The window program's composition root: attaches every subsystem to the main
 // window (which knows none of them) and keeps what the user expects to find
-// again next time: the window's size and place, and the folder of the last
-// list file. The table itself is never kept.
+// again next time: the title positions, the window's size and place, and the
+// folder of the last list file. The table itself is never kept.
 class Subsystems
 {
 public:

@@ -31,14 +31,6 @@ void CellEditorDelegate::commitOpenEditor()
     }
 }
 
-void CellEditorDelegate::discardOpenEditor()
-{
-    if (QLineEdit *editor = openEditor()) {
-        m_composition.clear();
-        Q_EMIT closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
-    }
-}
-
 void CellEditorDelegate::commitComposition()
 {
     QLineEdit *editor = openEditor();

@@ -24,8 +24,6 @@ public:
     QLineEdit *openEditor() const;
     // Stores the open editor's text in its cell and closes it.
     void commitOpenEditor();
-    // Closes the open editor and keeps the cell as it was.
-    void discardOpenEditor();
     // Has the input method commit a composition open in the editor, so that
     // what the user sees in the cell is its text.
     void commitComposition();

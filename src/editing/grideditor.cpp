@@ -261,6 +261,7 @@ void GridEditor::MnuSort1(int Index)
 void GridEditor::MnuNew()
 {
     m_delegate->commitOpenEditor();
+    // 「New ?」 is the old tool's own question, kept as it was for that tool's users.
     if (m_window.history().isModified()) {
         if (!m_window.maybeSaveChanges()) {
             return;
@@ -289,43 +290,51 @@ void GridEditor::showPopup(const QPoint &globalPosition)
     m_popupRunner(m_popup, globalPosition);
 }
 
+QPoint GridEditor::popupPlace(const QContextMenuEvent &event) const
+{
+    if (event.reason() != QContextMenuEvent::Keyboard) {
+        return event.globalPos();
+    }
+    // The Menu key and Shift+F10 open it at the current cell, not at the mouse.
+    const QModelIndex current = m_grid->currentIndex();
+    const QRect cell = current.isValid() ? m_grid->visualRect(current) : QRect();
+    return m_grid->viewport()->mapToGlobal(cell.isValid() ? cell.bottomLeft() : QPoint(0, 0));
+}
+
+bool GridEditor::keyOnClosedCell(const QKeyEvent &key)
+{
+    if (key.key() == Qt::Key_Delete) {
+        clearSelection();
+        return true;
+    }
+    const QString text = key.text();
+    const bool commandKey =
+        key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    // Space, Backspace, Enter and Escape continue the cell's text;
+    // printable characters are left to the view, which replaces the
+    // text with them. Tab moves between cells as in any table.
+    if (text.size() == 1 && !commandKey && text.at(0).unicode() <= 32 && key.key() != Qt::Key_Tab &&
+        key.key() != Qt::Key_Backtab) {
+        open(nullptr, continueCaret);
+        return true;
+    }
+    return false;
+}
+
 bool GridEditor::eventFilter(QObject *watched, QEvent *event)
 {
     QTableView *grid = m_grid;
     switch (event->type()) {
     case QEvent::ContextMenu:
         if (watched == m_viewport || watched == m_header || watched == grid) {
-            auto *menuEvent = static_cast<QContextMenuEvent *>(event);
-            QPoint at = menuEvent->globalPos();
-            // The Menu key and Shift+F10 open it at the current cell, not at the mouse.
-            if (menuEvent->reason() == QContextMenuEvent::Keyboard) {
-                const QModelIndex current = grid->currentIndex();
-                const QRect cell = current.isValid() ? grid->visualRect(current) : QRect();
-                at = grid->viewport()->mapToGlobal(cell.isValid() ? cell.bottomLeft()
-                                                                  : QPoint(0, 0));
-            }
-            showPopup(at);
+            showPopup(popupPlace(*static_cast<QContextMenuEvent *>(event)));
             return true;
         }
         break;
     case QEvent::KeyPress:
-        if (watched == grid && !m_delegate->openEditor()) {
-            auto *key = static_cast<QKeyEvent *>(event);
-            if (key->key() == Qt::Key_Delete) {
-                clearSelection();
-                return true;
-            }
-            const QString text = key->text();
-            const bool commandKey =
-                key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-            // Space, Backspace, Enter and Escape continue the cell's text;
-            // printable characters are left to the view, which replaces the
-            // text with them. Tab moves between cells as in any table.
-            if (text.size() == 1 && !commandKey && text.at(0).unicode() <= 32 &&
-                key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) {
-                open(nullptr, continueCaret);
-                return true;
-            }
+        if (watched == grid && !m_delegate->openEditor() &&
+            keyOnClosedCell(*static_cast<QKeyEvent *>(event))) {
+            return true;
         }
         break;
     case QEvent::InputMethod:

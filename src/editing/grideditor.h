@@ -7,6 +7,8 @@
 class CellEditorDelegate;
 class MainWindow;
 class QAction;
+class QContextMenuEvent;
+class QKeyEvent;
 class QMenu;
 class QTableView;
 class QPoint;
@@ -63,6 +65,9 @@ private:
     // `replacement` when given; the caret at `caret` (clamped to the text).
     void open(const QString *replacement, int caret);
     void showPopup(const QPoint &globalPosition);
+    QPoint popupPlace(const QContextMenuEvent &event) const;
+    // A key pressed while no editor is open; true when it was used.
+    bool keyOnClosedCell(const QKeyEvent &key);
 
     MainWindow &m_window;
     // Kept as plain pointers: the filter still sees events while the window

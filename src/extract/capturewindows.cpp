@@ -1,6 +1,6 @@
 #include "capturewindows.h"
 
-#include "settings/positionvalue.h"
+#include "positionvalue.h"
 
 #include <charconv>
 

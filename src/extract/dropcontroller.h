@@ -1,8 +1,13 @@
 #pragma once
 
+#include "titleextractor.h"
+
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
+class DrawingDrop;
 class MainWindow;
 
 // Drawings dropped on the table become rows: one row per file, its title
@@ -14,7 +19,8 @@ class DropController : public QObject
     Q_OBJECT
 
 public:
-    explicit DropController(MainWindow &window);
+    // `sources` are asked at each drop, so a confirmed change counts at once.
+    DropController(MainWindow &window, std::function<TitleExtractor::Sources()> sources);
 
     void dropFiles(const QStringList &paths);
 
@@ -22,5 +28,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Adds the drawing's row to the table; false when the drop ends here.
+    bool addRow(DrawingDrop &drop, const QString &path);
+    // Tells the files that got no row or need a look, once the drop is over.
+    void report(const DrawingDrop &drop);
+
     MainWindow &m_window;
+    std::function<TitleExtractor::Sources()> m_sources;
 };

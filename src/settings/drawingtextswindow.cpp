@@ -2,9 +2,9 @@
 
 #include "drawingtextsmodel.h"
 #include "drawingtextsview.h"
+#include "extract/positionvalue.h"
 #include "positionsettings.h"
 #include "positionswindow.h"
-#include "positionvalue.h"
 #include "shell/columnlayout.h"
 
 #include <QAction>

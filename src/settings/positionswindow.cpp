@@ -2,10 +2,10 @@
 
 #include "drawingtextswindow.h"
 #include "extract/drawingtexts.h"
+#include "extract/positionvalue.h"
 #include "labelwordsdialog.h"
 #include "platform/dialogs.h"
 #include "positionsettings.h"
-#include "positionvalue.h"
 #include "shell/columnlayout.h"
 #include "shell/twips.h"
 

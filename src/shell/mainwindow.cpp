@@ -4,7 +4,6 @@
 #include "platform/apptitle.h"
 #include "platform/dialogs.h"
 #include "platform/fonts.h"
-#include "settings/positionsettings.h"
 #include "statustext.h"
 #include "tablehistory.h"
 #include "tablemodel.h"
@@ -95,12 +94,10 @@ MainWindow::MainWindow(Dialogs &dialogs, PositionSettings &positions, QWidget *p
     buildMenus();
     buildStatusBar();
 
-    // Start-up: lay out the columns on the design width, load the positions,
-    // keep only the header row.
+    // Start-up: lay out the columns on the design width, keep only the header row.
     SetupGridColumns();
     m_grid->resize(Twips::toPixels(designTableWidth), m_grid->height());
     FitColumnWidths();
-    m_positions.LoadPositionSettings();
     m_table->setRows(1);
 
     resize(Twips::toPixels(clientWidth),
@@ -352,11 +349,6 @@ void MainWindow::closeEvent(QCloseEvent *event)
     if (!maybeSaveChanges()) {
         event->ignore();
         return;
-    }
-    if (!m_positions.SavePositionSettings()) {
-        m_dialogs.warning(this, QStringLiteral("位置の設定を保存できませんでした。\n保存先: %1\n"
-                                               "次回の起動時には前回保存された値が使われます。")
-                                    .arg(m_positions.storeLocation()));
     }
     Q_EMIT closing();
     event->accept();

@@ -299,3 +299,26 @@ QList<qsizetype> SortRule::order(qsizetype count, TextGetter textAt, const void 
     }
     return permutation;
 }
+
+void permuteRows(QString *firstCell, int perRow, const QList<qsizetype> &order)
+{
+    // In place, cycle by cycle: a second copy of a large table would cost
+    // more in fresh memory than the sort itself.
+    const auto row = [firstCell, perRow](qsizetype index) { return firstCell + index * perRow; };
+    std::vector<bool> placed(std::size_t(order.size()), false);
+    std::vector<QString> held(static_cast<std::size_t>(perRow));
+    for (qsizetype start = 0; start < order.size(); ++start) {
+        if (placed[std::size_t(start)]) {
+            continue;
+        }
+        std::swap_ranges(held.begin(), held.end(), row(start));
+        qsizetype target = start;
+        while (order[target] != start) {
+            std::swap_ranges(row(target), row(target) + perRow, row(order[target]));
+            placed[std::size_t(target)] = true;
+            target = order[target];
+        }
+        std::swap_ranges(held.begin(), held.end(), row(target));
+        placed[std::size_t(target)] = true;
+    }
+}

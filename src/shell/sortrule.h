@@ -71,3 +71,7 @@ private:
     QCollator m_collator;
     const AsciiCollation *m_ascii; // shared by all rules; may be unusable
 };
+
+// Moves whole rows of `perRow` cells, starting at `firstCell`, so that row i
+// takes the row that was at order[i].
+void permuteRows(QString *firstCell, int perRow, const QList<qsizetype> &order);

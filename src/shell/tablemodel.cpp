@@ -145,32 +145,13 @@ void TableModel::permuteRows(const QList<qsizetype> &order)
     }
 
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    // Permute the rows in place, cycle by cycle: a second copy of a large
-    // table would cost more in fresh memory than the sort itself.
+    ::permuteRows(m_cells.data() + CellIndex(1, 0), Cols(), order);
+
+    // Selection and current cell travel with their rows.
     QList<int> newPosition(dataRows);
     for (qsizetype position = 0; position < dataRows; ++position) {
         newPosition[order[position]] = int(position);
     }
-    std::vector<bool> placed(std::size_t(dataRows), false);
-    std::array<QString, ColumnLayout::Count> held;
-    QString *const rows = m_cells.data() + CellIndex(1, 0); // detached once, not per cell
-    const auto row = [rows, this](qsizetype dataRow) { return rows + dataRow * Cols(); };
-    for (qsizetype start = 0; start < dataRows; ++start) {
-        if (placed[std::size_t(start)]) {
-            continue;
-        }
-        std::swap_ranges(held.begin(), held.end(), row(start));
-        qsizetype target = start;
-        while (order[target] != start) {
-            std::swap_ranges(row(target), row(target) + Cols(), row(order[target]));
-            placed[std::size_t(target)] = true;
-            target = order[target];
-        }
-        std::swap_ranges(held.begin(), held.end(), row(target));
-        placed[std::size_t(target)] = true;
-    }
-
-    // Selection and current cell travel with their rows.
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());

@@ -10,8 +10,9 @@
 // the header row (the column titles), rows 1 .. Rows() - 1 hold one drawing
 // each, and every cell is also reachable by its linear index
 // row * Cols() + column. As a Qt model it shows only the data rows; the
-// header row becomes the horizontal header. Indexes are 64-bit and every
-// access outside the table is ignored, so no row count is too large.
+// header row becomes the horizontal header. Every access outside the table
+// is ignored. Views count rows in an int: the lists that fill a table are
+// capped far below that (PartsListFile::MaxRecords).
 class TableModel : public QAbstractTableModel
 {
     Q_OBJECT

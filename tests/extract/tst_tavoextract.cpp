@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
@@ -26,14 +28,39 @@ private Q_SLOTS:
     void run();
     void outputFileIsWrittenWhole();
     void keptListsAndPdf();
-    void nothingLostSilently_data();
-    void nothingLostSilently();
+#ifdef Q_OS_UNIX
+    void init();
+    void failedWritesChangeNothing_data();
+    void failedWritesChangeNothing();
+    void devicesStayDevices_data();
+    void devicesStayDevices();
+    void fifoTargetIsWrittenInto();
+    void unreadableInputsWriteNothing_data();
+    void unreadableInputsWriteNothing();
+    void namesInShiftJisBytes();
+    void manyShiftJisNamesReadWithFewDescriptors();
+#endif
     void namesAndTargets_data();
     void namesAndTargets();
     void severalLayouts_data();
     void severalLayouts();
 
 private:
+#ifdef Q_OS_UNIX
+    struct Finished
+    {
+        int exitCode;
+        QString error;
+        QByteArray output;
+    };
+    // Runs tavo-extract through `sh -c command` in a fresh folder of its own
+    // (see init()), with its own settings and $XY the examples' positions.
+    Finished runInShell(const QString &command, const QStringList &arguments, rlim_t sizeLimit = 0);
+    QByteArray keptList() const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    const QByteArray m_kept = "\"Z-9\",\"\",\"\",\"\",\"1\",\"\"\r\n";
+#endif
     // Standard error as text: Windows writes it in the system's code page
     // with CR LF, as its programs read each other's output.
     static QString errorTextOf(QProcess &process)
@@ -207,222 +234,199 @@ void TestTavoExtract::keptListsAndPdf()
     QVERIFY(!QFile::exists(dir.filePath("out.txt")));
 }
 
-void TestTavoExtract::nothingLostSilently_data()
-{
-    QTest::addColumn<QString>("setup");
-    // $LIST is the kept list, $DIR a fresh folder, $DRAWING a copy of an example.
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("errorText");
-    QTest::addColumn<bool>("listKept"); // the kept list is unchanged afterwards
-
-    const QStringList appendStored = {"--list", "$LIST", "-o", "$LIST", "$DRAWING"};
-    const QStringList append = QStringList{"--xy", "$XY"} + appendStored;
-
-    QTest::newRow("-o naming a drawing being read")
-        << "" << QStringList{"--xy", "$XY", "-o", "$DRAWING", "$DRAWING"} << 2 << "図面と同じ"
-        << true;
-    QTest::newRow("old list with inch marks is appended to")
-        << "old list" << append << 0 << "古い形式として読みました" << false;
-    QTest::newRow("list ending short is not written over")
-        << "short list" << append << 1 << "上書きしません" << true;
-    QTest::newRow("list with unreadable bytes is not written over")
-        << "garbled list" << append << 1 << "上書きしません" << true;
-    QTest::newRow("list in UTF-8 with a character code page 932 lacks is not written over")
-        << "utf-8 list" << append << 1 << "上書きしません" << true;
-    QTest::newRow("short list still goes to another file")
-        << "short list" << QStringList{"--list", "$LIST", "-o", "$DIR/out.txt"} << 1
-        << "6 項目のうち" << true;
 #ifdef Q_OS_UNIX
-    QTest::newRow("standard output on a full disk")
-        << "stdout full" << QStringList{"--list", "$LIST"} << 1 << "ディスクがいっぱい" << true;
-    // A private null device: a fault here must never replace the system's.
-    QTest::newRow("-o onto a device keeps the device")
-        << "null device" << QStringList{"--list", "$LIST", "-o", "$DIR/null"} << 0 << "" << true;
-    QTest::newRow("-o onto a full device")
-        << "full device" << QStringList{"--list", "$LIST", "-o", "$DIR/full"} << 1
-        << "ディスクがいっぱい" << true;
-    QTest::newRow("-o onto a FIFO writes into it")
-        << "fifo reader" << QStringList{"--list", "$LIST", "-o", "$DIR/fifo"} << 0 << "" << true;
-    QTest::newRow("settings file that is a FIFO is told, not waited on, nothing written")
-        << "settings fifo" << appendStored << 1 << "通常のファイルではない" << true;
-    QTest::newRow("settings file that is a folder writes nothing")
-        << "settings folder" << appendStored << 1 << "何も書き出しません" << true;
-    QTest::newRow("no positions stored and no --xy")
-        << "" << appendStored << 2 << "--xy で指定してください" << true;
-    QTest::newRow("garbled stored position is named")
-        << "settings typo" << QStringList{"$DRAWING"} << 0 << "品名 の X（Key3）" << true;
+TestTavoExtract::Finished
+TestTavoExtract::runInShell(const QString &command, const QStringList &arguments, rlim_t sizeLimit)
+{
+    QProcess process;
+    if (sizeLimit > 0) {
+        process.setChildProcessModifier([sizeLimit] {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limited{sizeLimit, sizeLimit};
+            setrlimit(RLIMIT_FSIZE, &limited);
+        });
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->filePath("config"));
+    environment.insert(QStringLiteral("XY"), examplePositions());
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(m_dir->path());
+    // $0 is the program, "$@" the arguments; the command may redirect.
+    process.start(QStringLiteral("/bin/sh"),
+                  QStringList{"-c", command, QStringLiteral(TAVO_BIN_DIR "/tavo-extract")} +
+                      arguments);
+    process.waitForFinished(30000);
+    return {process.exitCode(), errorTextOf(process), process.readAllStandardOutput()};
+}
+
+void TestTavoExtract::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir().mkpath(m_dir->filePath("config")));
+    QVERIFY(QFile::copy(QStringLiteral(TAVO_EXAMPLES "/A-2.mi"), m_dir->filePath("A-2.mi")));
+    QFile file(m_dir->filePath("list.txt"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(m_kept);
+}
+
+QByteArray TestTavoExtract::keptList() const
+{
+    QFile file(m_dir->filePath("list.txt"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void TestTavoExtract::failedWritesChangeNothing_data()
+{
+    // Run in the test's folder, which holds list.txt and A-2.mi.
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("sizeLimit"); // bytes a file may have; 0: no limit
+    QTest::addColumn<QString>("told");
+    const QString run = "exec \"$0\" \"$@\"";
     // As under `ulimit -f`: the new list is a few bytes too long, and sits
     // whole in the save's buffer until its final flush.
     QTest::newRow("list cut by a file size limit is not replaced")
-        << "size limit 40"
-        << QStringList{"--xy", "$XY", "--list", "$LIST", "-o", "$LIST", "$DRAWING"} << 1
-        << "ファイルが大きすぎて書き込めません" << true;
+        << run
+        << QStringList{"--xy", examplePositions(), "--list", "list.txt", "-o", "list.txt", "A-2.mi"}
+        << 40 << "ファイルが大きすぎて書き込めません";
     QTest::newRow("PDF cut by a file size limit is not left")
-        << "size limit 4096"
-        << QStringList{"--xy", "$XY", "-o", "$DIR/out.txt", "--pdf", "$DIR/out.pdf", "$DRAWING"}
-        << 1 << "ファイルが大きすぎて書き込めません" << true;
-    QTest::newRow("closed standard output is told")
-        << "stdout closed" << QStringList{} << 1 << "標準出力が閉じられている" << true;
-    QTest::newRow("list through a link loop is named as such")
-        << "link loop" << QStringList{"--list", "$DIR/loop", "-o", "$LIST"} << 1
-        << "シンボリックリンクが循環しています" << true;
-    QTest::newRow("many drawings named in Shift_JIS bytes, few descriptors")
-        << "many shift_jis names" << QStringList{} << 0 << "" << true;
-    QTest::newRow("drawing and list named in Shift_JIS bytes")
-        << "shift_jis names" << QStringList{} << 0 << "" << true;
-#endif
+        << run
+        << QStringList{"--xy", examplePositions(), "-o", "out.txt", "--pdf", "out.pdf", "A-2.mi"}
+        << 4096 << "ファイルが大きすぎて書き込めません";
+    QTest::newRow("standard output on a full disk")
+        << run + " >/dev/full" << QStringList{"--list", "list.txt"} << 0 << "ディスクがいっぱい";
+    QTest::newRow("closed standard output")
+        << run + " >&-" << QStringList{"--list", "list.txt"} << 0 << "標準出力が閉じられている";
 }
 
-void TestTavoExtract::nothingLostSilently()
+void TestTavoExtract::failedWritesChangeNothing()
 {
-    QFETCH(QString, setup);
+    QFETCH(QString, command);
     QFETCH(QStringList, arguments);
-    QFETCH(int, exitCode);
-    QFETCH(QString, errorText);
-    QFETCH(bool, listKept);
-
-    QTemporaryDir dir;
-    const QString list = dir.filePath("list.txt");
-    const QString drawing = dir.filePath("A-2.mi");
-    QVERIFY(QFile::copy(QStringLiteral(TAVO_EXAMPLES "/A-2.mi"), drawing));
-    QByteArray kept = "\"Z-9\",\"\",\"\",\"\",\"1\",\"\"\r\n";
-    if (setup == "old list") {
-        kept = "\"Z-1\",\"\xC6\xAF\xCC\xDF\xD9 3/4\"\" ,\"\",\"\",\"1\",\"\"\r\n"
-               "\"Z-2\",\"\",\"\",\"\",\"2\",\"\"\r\n";
-    } else if (setup == "short list") {
-        kept += "\"Z-10\",\"\",\"\"\r\n";
-    } else if (setup == "garbled list") {
-        kept += "\"Z-10\",\"\x85\x40\",\"\",\"\",\"\",\"\"\r\n"; // no character
-    } else if (setup == "utf-8 list") {
-        kept = "\xEF\xBB\xBF" + kept +
-               QStringLiteral("\"Z-10\",\"€\",\"\",\"\",\"\",\"\"\r\n").toUtf8();
-    }
-    QFile file(list);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(kept);
-    file.close();
-
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    const QString config = dir.filePath("config");
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
-    QVERIFY(QDir().mkpath(config));
-    QProcess process;
-    QProcess reader;
-    QString command = QStringLiteral(TAVO_BIN_DIR "/tavo-extract");
-#ifdef Q_OS_UNIX
-    if (setup == "fifo reader") {
-        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600), 0);
-        reader.start(QStringLiteral("cat"), {dir.filePath("fifo")});
-        QVERIFY(reader.waitForStarted());
-    } else if (setup == "null device" || setup == "full device") {
-        const QString name = setup == "null device" ? "null" : "full";
-        const QByteArray node = QFile::encodeName(dir.filePath(name));
-        if (::mknod(node.constData(), S_IFCHR | 0666, makedev(1, name == "null" ? 3 : 7)) != 0 ||
-            !QFile(dir.filePath(name)).open(QIODevice::WriteOnly)) {
-            QSKIP("cannot make a usable device node here (needs root and a folder without nodev)");
-        }
-    } else if (setup == "settings fifo") {
-        QCOMPARE(::mkfifo(QFile::encodeName(config + "/Radoverurid.ini").constData(), 0600), 0);
-    } else if (setup == "settings folder") {
-        QVERIFY(QDir().mkpath(config + "/Radoverurid.ini"));
-    } else if (setup == "shift_jis names") {
-        // 部品表.txt and 図面.mi as a Windows archive leaves them: Shift_JIS bytes.
-        const QByteArray listName = QFile::encodeName(dir.path()) + "/\x95\x94\x95\x69.txt";
-        const QByteArray drawingName = QFile::encodeName(dir.path()) + "/\x90\x7D\x96\xCA.mi";
-        QCOMPARE(::rename(QFile::encodeName(list).constData(), listName.constData()), 0);
-        QCOMPARE(::rename(QFile::encodeName(drawing).constData(), drawingName.constData()), 0);
-        // QProcess passes names as UTF-8; the shell passes the bytes.
-        arguments = QStringList{
-            "-c",
-            QStringLiteral("exec \"$0\" --xy \"$1\" --list \"$(printf '%1')\" \"$(printf '%2')\"")
-                .arg(dir.path() + "/\\225\\224\\225\\151.txt",
-                     dir.path() + "/\\220\\175\\226\\312.mi"),
-            command, examplePositions()};
-        command = QStringLiteral("/bin/sh");
-    } else if (setup.startsWith("size limit")) {
-        const rlim_t limit = setup.section(' ', 2).toULong();
-        process.setChildProcessModifier([limit] {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limited{limit, limit};
-            setrlimit(RLIMIT_FSIZE, &limited);
-        });
-    } else if (setup == "stdout closed") {
-        arguments = QStringList{"-c", "exec \"$0\" --list \"$1\" >&-", command, list};
-        command = QStringLiteral("/bin/sh");
-    } else if (setup == "link loop") {
-        QVERIFY(QFile::link(dir.filePath("loop"), dir.filePath("loop")));
-    } else if (setup == "many shift_jis names") {
-        // 図面1.mi .. 図面300.mi in Shift_JIS bytes, read with 64 descriptors.
-        arguments = QStringList{
-            "-c",
-            "cd \"$1\" && set -- && for i in $(seq 300); do name=$(printf '\\220\\175\\226\\312'"
-            "$i.mi); cp A-2.mi \"$name\" && set -- \"$@\" \"$name\"; done && ulimit -n 64 && "
-            "exec \"$0\" --xy \"$XY\" \"$@\" | grep -c A-2",
-            command, dir.path()};
-        environment.insert(QStringLiteral("XY"), examplePositions());
-        command = QStringLiteral("/bin/sh");
-    } else if (setup == "settings typo") {
-        QFile ini(config + "/Radoverurid.ini");
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[XYIni]\nKey1=360\nKey2=22.5\nKey3=3O0\nKey4=32.5\n");
-        ini.close();
-    }
-#endif
-    if (setup == "stdout full") {
-        process.setStandardOutputFile(QStringLiteral("/dev/full"));
-    }
-    for (QString &argument : arguments) {
-        argument.replace("$LIST", list).replace("$DIR", dir.path()).replace("$DRAWING", drawing);
-        argument.replace("$XY", examplePositions());
-    }
-    process.setProcessEnvironment(environment);
-    process.start(command, arguments);
-    QVERIFY(process.waitForFinished(30000));
-    const QString standardError = errorTextOf(process);
-    QCOMPARE(process.exitCode(), exitCode);
-    if (errorText.isEmpty()) {
-        QCOMPARE(standardError, QString());
-    }
-    QVERIFY2(standardError.contains(errorText), qPrintable(standardError));
-    QVERIFY(QFileInfo(drawing).size() > 1000 || setup == "shift_jis names");
-
-    if (setup == "shift_jis names") {
-        const QByteArray output = process.readAllStandardOutput();
-        QVERIFY2(output.startsWith("\"A-2\",") && output.endsWith(kept), output.constData());
-    } else if (setup == "fifo reader") {
-        QVERIFY(reader.waitForFinished(10000));
-        QCOMPARE(reader.readAllStandardOutput(), kept);
-        QVERIFY(!QFileInfo(dir.filePath("fifo")).isFile());
-    } else if (setup == "many shift_jis names") {
-        QCOMPARE(process.readAllStandardOutput(), QByteArray("300\n"));
-    } else if (setup == "size limit 4096") {
-        QVERIFY(!QFile::exists(dir.filePath("out.pdf")));
-    } else if (setup == "old list") {
-        // Written back in today's form, the inch mark kept and doubled.
-        QFile in(list);
-        QVERIFY(in.open(QIODevice::ReadOnly));
-        const QByteArray written = in.readAll();
-        QVERIFY2(written.contains("\"\xC6\xAF\xCC\xDF\xD9 3/4\"\"\",\"\",") &&
-                     written.endsWith("\"Z-2\",\"\",\"\",\"\",\"2\",\"\"\r\n"),
-                 written.constData());
-    }
-    if (listKept) {
-        QFile in(list);
-        if (in.open(QIODevice::ReadOnly)) {
-            QCOMPARE(in.readAll(), kept);
-        }
-    }
-#ifdef Q_OS_UNIX
-    if (setup.endsWith("device")) {
-        struct stat status;
-        QCOMPARE(
-            ::stat(QFile::encodeName(dir.filePath(setup.section(' ', 0, 0))).constData(), &status),
-            0);
-        QVERIFY(S_ISCHR(status.st_mode));
-    }
-#endif
+    QFETCH(int, sizeLimit);
+    QFETCH(QString, told);
+    const Finished run = runInShell(command, arguments, rlim_t(sizeLimit));
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.error.contains(told), qPrintable(run.error));
+    QCOMPARE(keptList(), m_kept);
+    QVERIFY(!QFile::exists(m_dir->filePath("out.pdf")));
 }
+
+void TestTavoExtract::devicesStayDevices_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<int>("minor");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("told");
+    // Private device nodes: a fault here must never replace the system's.
+    QTest::newRow("null device") << "null" << 3 << 0 << "";
+    QTest::newRow("full device") << "full" << 7 << 1 << "ディスクがいっぱい";
+}
+
+void TestTavoExtract::devicesStayDevices()
+{
+    QFETCH(QString, device);
+    QFETCH(int, minor);
+    QFETCH(int, exitCode);
+    QFETCH(QString, told);
+    const QByteArray node = QFile::encodeName(m_dir->filePath(device));
+    if (::mknod(node.constData(), S_IFCHR | 0666, makedev(1, minor)) != 0 ||
+        !QFile(m_dir->filePath(device)).open(QIODevice::WriteOnly)) {
+        QSKIP("cannot make a usable device node here (needs root and a folder without nodev)");
+    }
+    const Finished run = runInShell("exec \"$0\" \"$@\"", {"--list", "list.txt", "-o", device});
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(run.error.isEmpty(), told.isEmpty());
+    QVERIFY2(run.error.contains(told), qPrintable(run.error));
+    struct stat status;
+    QCOMPARE(::stat(node.constData(), &status), 0);
+    QVERIFY(S_ISCHR(status.st_mode));
+}
+
+void TestTavoExtract::fifoTargetIsWrittenInto()
+{
+    const QString fifo = m_dir->filePath("fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QProcess reader;
+    reader.start(QStringLiteral("cat"), {fifo});
+    QVERIFY(reader.waitForStarted());
+    const Finished run = runInShell("exec \"$0\" \"$@\"", {"--list", "list.txt", "-o", "fifo"});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.error, QString());
+    QVERIFY(reader.waitForFinished(10000));
+    QCOMPARE(reader.readAllStandardOutput(), m_kept);
+    QVERIFY(!QFileInfo(fifo).isFile());
+}
+
+void TestTavoExtract::unreadableInputsWriteNothing_data()
+{
+    QTest::addColumn<QString>("node"); // made at `at` before the run
+    QTest::addColumn<QString>("at");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("told");
+    const QStringList appendStored = {"--list", "list.txt", "-o", "list.txt", "A-2.mi"};
+    QTest::newRow("settings file that is a FIFO is told, not waited on")
+        << "fifo"
+        << "config/Radoverurid.ini" << appendStored << "通常のファイルではない";
+    QTest::newRow("settings file that is a folder")
+        << "folder"
+        << "config/Radoverurid.ini" << appendStored << "何も書き出しません";
+    QTest::newRow("list through a link loop is named as such")
+        << "loop"
+        << "loop" << QStringList{"--list", "loop", "-o", "list.txt"}
+        << "シンボリックリンクが循環しています";
+}
+
+void TestTavoExtract::unreadableInputsWriteNothing()
+{
+    QFETCH(QString, node);
+    QFETCH(QString, at);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, told);
+    const QString path = m_dir->filePath(at);
+    if (node == "fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (node == "folder") {
+        QVERIFY(QDir().mkpath(path));
+    } else {
+        QVERIFY(QFile::link(path, path));
+    }
+    const Finished run = runInShell("exec \"$0\" \"$@\"", arguments);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.error.contains(told), qPrintable(run.error));
+    QCOMPARE(keptList(), m_kept);
+}
+
+void TestTavoExtract::namesInShiftJisBytes()
+{
+    // 部品表.txt and 図面.mi as a Windows archive leaves them: Shift_JIS bytes.
+    const QByteArray folder = QFile::encodeName(m_dir->path());
+    QCOMPARE(::rename(folder + "/list.txt", folder + "/\x95\x94\x95\x69.txt"), 0);
+    QCOMPARE(::rename(folder + "/A-2.mi", folder + "/\x90\x7D\x96\xCA.mi"), 0);
+    // QProcess passes names as UTF-8; the shell passes the bytes.
+    const Finished run =
+        runInShell("exec \"$0\" --xy \"$XY\" --list \"$(printf '\\225\\224\\225\\151.txt')\" "
+                   "\"$(printf '\\220\\175\\226\\312.mi')\"",
+                   {});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.error, QString());
+    QVERIFY2(run.output.startsWith("\"A-2\",") && run.output.endsWith(m_kept),
+             run.output.constData());
+}
+
+void TestTavoExtract::manyShiftJisNamesReadWithFewDescriptors()
+{
+    // 図面1.mi .. 図面300.mi in Shift_JIS bytes, read with 64 descriptors.
+    const Finished run = runInShell(
+        "program=$0; set -- && for i in $(seq 300); do name=$(printf '\\220\\175\\226\\312'"
+        "$i.mi); cp A-2.mi \"$name\" && set -- \"$@\" \"$name\"; done && ulimit -n 64 && "
+        "exec \"$program\" --xy \"$XY\" \"$@\" | grep -c A-2",
+        {});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.error, QString());
+    QCOMPARE(run.output, QByteArray("300\n"));
+}
+#endif
 
 void TestTavoExtract::namesAndTargets_data()
 {

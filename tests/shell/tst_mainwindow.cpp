@@ -34,6 +34,8 @@ void TestMainWindow::startsEmptyWithHeadersAndPositions()
     PositionSettings positions(store);
     ScriptedDialogs dialogs;
     MainWindow window(dialogs, positions);
+    MemoryStore own;
+    Subsystems subsystems(window, own);
 
     QCOMPARE(window.windowTitle(), QString("Tavo表題[*]"));
     QVERIFY(!window.isWindowModified());
@@ -140,6 +142,8 @@ void TestMainWindow::closingStoresThePositions()
     ScriptedDialogs dialogs;
     {
         MainWindow window(dialogs, positions);
+        MemoryStore own;
+        Subsystems subsystems(window, own);
         window.show();
         window.close();
     }
@@ -159,6 +163,8 @@ void TestMainWindow::closingWithAnUnwritableStoreTellsTheUser()
     PositionSettings positions(store);
     ScriptedDialogs dialogs;
     MainWindow window(dialogs, positions);
+    MemoryStore own;
+    Subsystems subsystems(window, own);
     window.show();
     window.close();
     QCOMPARE(dialogs.kinds(), QStringList{"warning"});
