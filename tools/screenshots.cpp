@@ -3,6 +3,7 @@
 // Takes the README's pictures from the real windows: run under xvfb-run,
 // writes PNG files of the whole screen into the folder given as argument.
 #include "editing/grideditor.h"
+#include "listfile/listfilecommands.h"
 #include "platform/qsettingsstore.h"
 #include "print/printcommand.h"
 #include "print/printoutf.h"
@@ -22,6 +23,8 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -68,6 +71,29 @@ int main(int argc, char *argv[])
     pause(500);
     shoot(out.filePath(QStringLiteral("main-window.png")));
 
+    // ﾌｧｲﾙ with 上書き保存 and the recent lists, a list open.
+    subsystems.listFiles->setRecentFiles(
+        {QStringLiteral("C:/部品表/ポンプ組立.txt"), QStringLiteral("C:/部品表/架台.txt")});
+    window.setCurrentFile(QStringLiteral("C:/部品表/ポンプ組立.txt"));
+    const auto openMenu = [&](QMenu *menu) {
+        menu->popup(window.menuBar()->mapToGlobal(
+            window.menuBar()->actionGeometry(menu->menuAction()).bottomLeft()));
+        pause(300);
+    };
+    auto *fileMenu = qobject_cast<QMenu *>(window.menuActions().save->associatedObjects().value(0));
+    openMenu(fileMenu);
+    shoot(out.filePath(QStringLiteral("file-menu.png")));
+    fileMenu->close();
+
+    // A block selected for the spreadsheet, and the 編集 menu.
+    window.grid()->selectionModel()->select(
+        QItemSelection(window.table().index(0, 0), window.table().index(2, 2)),
+        QItemSelectionModel::ClearAndSelect);
+    openMenu(window.menuActions().edit);
+    shoot(out.filePath(QStringLiteral("copy-paste.png")));
+    window.menuActions().edit->close();
+    window.grid()->clearSelection();
+
     // An edit in progress, then the table's pop-up menu.
     auto *editor = window.findChild<GridEditor *>();
     window.activateWindow();
@@ -82,11 +108,19 @@ int main(int argc, char *argv[])
         window.grid()->visualRect(window.table().index(0, 1)).center());
     editor->popupMenu()->popup(at);
     pause(300);
-    editor->popupMenu()->actions().at(1)->menu()->popup(at +
-                                                        QPoint(editor->popupMenu()->width(), 20));
+    // The ｿｰﾄ submenu opened beside it.
+    QMenu *sortMenu = nullptr;
+    for (QAction *action : editor->popupMenu()->actions()) {
+        sortMenu = sortMenu ? sortMenu : action->menu();
+    }
+    if (sortMenu) {
+        sortMenu->popup(at + QPoint(editor->popupMenu()->width(), 20));
+    }
     pause(300);
     shoot(out.filePath(QStringLiteral("popup-menu.png")));
-    editor->popupMenu()->actions().at(1)->menu()->close();
+    if (sortMenu) {
+        sortMenu->close();
+    }
     editor->popupMenu()->close();
 
     window.menuActions().set1->trigger();
@@ -103,14 +137,22 @@ int main(int argc, char *argv[])
         positionsWindow->field(entry)->setText(values[entry]);
     }
     positionsWindow->move(1280 - positionsWindow->frameGeometry().width() - 10, 10);
+    // Opens below the settings window, placed by itself.
     positionsWindow->openDrawing(QStringLiteral(TAVO_EXAMPLES "/A-10.mi"));
     DrawingTextsWindow *drawing = positionsWindow->drawingWindow();
-    drawing->setGeometry(10, 30, 1000, 660);
-    drawing->pickField(5);
-    drawing->view()->selectText(7);
     pause(300);
-    // Zoomed in on the title block, as the user would.
+    // Zoomed in on the title block, as the user would, and 備考 picked by a click.
     drawing->view()->zoomTo(QRectF(235, -7, 190, 54));
+    pause(300);
+    drawing->pickField(5);
+    QWidget *viewport = drawing->view()->viewport();
+    const QPointF text = drawing->view()->viewportPosition(7);
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent click(type, text, viewport->mapToGlobal(text), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &click);
+    }
     pause(500);
     shoot(out.filePath(QStringLiteral("drawing-texts.png")));
     positionsWindow->close();
@@ -121,7 +163,6 @@ int main(int argc, char *argv[])
     secondSet->move(1280 - secondSet->frameGeometry().width() - 10, 10);
     secondSet->openDrawing(QStringLiteral(TAVO_EXAMPLES "/B-5.mi"));
     DrawingTextsWindow *labelled = secondSet->drawingWindow();
-    labelled->setGeometry(10, 30, 1000, 660);
     labelled->findByLabels();
     pause(300);
     labelled->view()->zoomTo(QRectF(600, -8, 250, 60));

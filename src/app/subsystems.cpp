@@ -19,6 +19,7 @@ namespace {
 const QString application = QStringLiteral("Tavo");
 const QString section = QStringLiteral("Window");
 const QString geometryKey = QStringLiteral("Geometry");
+const QString columnSharesKey = QStringLiteral("ColumnShares");
 const QString lastFileKey = QStringLiteral("LastFile");
 QString recentKey(int number)
 {
@@ -39,6 +40,7 @@ Subsystems::Subsystems(MainWindow &window, SettingsStore &store)
     if (!geometry.isEmpty()) {
         window.restoreGeometry(geometry);
     }
+    window.setColumnShares(store.GetSetting(application, section, columnSharesKey, QString()));
     listFiles->setLastName(store.GetSetting(application, section, lastFileKey, QString()));
     QStringList recent;
     for (int number = 1; number <= ListFileCommands::maxRecent; ++number) {
@@ -57,6 +59,9 @@ Subsystems::Subsystems(MainWindow &window, SettingsStore &store)
         }
         store.SaveSetting(application, section, geometryKey,
                           QString::fromLatin1(window.saveGeometry().toBase64()));
+        if (const QString shares = window.columnShares(); !shares.isEmpty()) {
+            store.SaveSetting(application, section, columnSharesKey, shares);
+        }
         store.SaveSetting(application, section, lastFileKey, files->lastName());
         const QStringList recentNow = files->recentFiles();
         for (int number = 1; number <= ListFileCommands::maxRecent; ++number) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <optional>
+#include <utility>
 
 class QIODevice;
 
@@ -43,4 +44,11 @@ public:
     // capture with these positions (the last one inside its window), or none.
     static std::array<std::optional<qsizetype>, 6> captured(const QList<Text> &texts,
                                                             const std::array<QString, 12> &XYPos);
+
+    // A position whose capture window holds text `index` and no other text,
+    // or none when every such window holds another one too. The text's own
+    // position where it will do; otherwise a point on a 0.1 grid, as far from
+    // the window edges as the neighbours allow.
+    static std::optional<std::pair<double, double>> pointCapturingOnly(const QList<Text> &texts,
+                                                                       qsizetype index);
 };

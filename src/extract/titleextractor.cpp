@@ -116,49 +116,63 @@ TitleExtractor::Result TitleExtractor::read(const Reading &reading) const
     return result;
 }
 
-std::optional<std::array<QString, 6>> TitleExtractor::readLabels(const Reading &reading) const
+namespace {
+
+TitleLabels::Anchor anchorOf(const DrawingScanner::Block &text)
 {
-    // Two more passes keep memory to the labels, whatever the drawing holds:
-    // the first finds them, the second offers every other text to them.
-    TitleLabels::Matcher matcher;
+    const double height = DecimalNumber::leadingValue(text.heightLine);
+    return TitleLabels::Anchor{DecimalNumber::leadingValue(text.xLine),
+                               DecimalNumber::leadingValue(text.yLine),
+                               height > 0 ? height : DrawingTexts::defaultHeight};
+}
+
+} // namespace
+
+std::optional<std::vector<std::size_t>>
+TitleExtractor::findLabels(const Reading &reading, TitleLabels::Matcher &matcher) const
+{
     std::vector<std::size_t> labelBlocks; // in file order
     bool tooMany = false;
     std::size_t block = 0;
-    const auto anchorOf = [](const DrawingScanner::Block &text) {
-        const double height = DecimalNumber::leadingValue(text.heightLine);
-        return TitleLabels::Anchor{DecimalNumber::leadingValue(text.xLine),
-                                   DecimalNumber::leadingValue(text.yLine),
-                                   height > 0 ? height : DrawingTexts::defaultHeight};
-    };
-    {
-        DrawingFile file;
-        DrawingScanner scanner(m_chunkSize);
-        const DrawingFile::Outcome outcome =
-            reading(file, scanner, [&](const DrawingScanner::Block &text) {
-                const std::size_t index = block++;
-                // A label is a few characters: up to two bytes each.
-                if (tooMany || text.textLine.size() > 2 * TitleLabels::maxLabelLength) {
-                    return;
-                }
-                if (const std::optional<int> kind =
-                        m_labels->kindOf(scanner.decodeText(text.textLine))) {
-                    tooMany = !matcher.addLabel(*kind, anchorOf(text));
-                    labelBlocks.push_back(index);
-                }
-            });
-        if (outcome == DrawingFile::Outcome::Unreadable || tooMany || !matcher.hasLabelOf(0)) {
-            return std::nullopt;
-        }
-    }
     DrawingFile file;
     DrawingScanner scanner(m_chunkSize);
-    std::vector<std::string> values(labelBlocks.size());
-    auto nextLabel = labelBlocks.cbegin();
-    block = 0;
     const DrawingFile::Outcome outcome =
         reading(file, scanner, [&](const DrawingScanner::Block &text) {
             const std::size_t index = block++;
-            if (nextLabel != labelBlocks.cend() && *nextLabel == index) {
+            // A label is a few characters: up to two bytes each.
+            if (tooMany || text.textLine.size() > 2 * TitleLabels::maxLabelLength) {
+                return;
+            }
+            if (const std::optional<int> kind =
+                    m_labels->kindOf(scanner.decodeText(text.textLine))) {
+                tooMany = !matcher.addLabel(*kind, anchorOf(text));
+                labelBlocks.push_back(index);
+            }
+        });
+    if (outcome == DrawingFile::Outcome::Unreadable || tooMany || !matcher.hasLabelOf(0)) {
+        return std::nullopt;
+    }
+    return labelBlocks;
+}
+
+std::optional<std::array<QString, 6>> TitleExtractor::readLabels(const Reading &reading) const
+{
+    // Two passes keep memory to the labels, whatever the drawing holds: the
+    // first finds them, the second offers every other text to them.
+    TitleLabels::Matcher matcher;
+    const std::optional<std::vector<std::size_t>> labelBlocks = findLabels(reading, matcher);
+    if (!labelBlocks) {
+        return std::nullopt;
+    }
+    DrawingFile file;
+    DrawingScanner scanner(m_chunkSize);
+    std::vector<std::string> values(labelBlocks->size());
+    auto nextLabel = labelBlocks->cbegin();
+    std::size_t block = 0;
+    const DrawingFile::Outcome outcome =
+        reading(file, scanner, [&](const DrawingScanner::Block &text) {
+            const std::size_t index = block++;
+            if (nextLabel != labelBlocks->cend() && *nextLabel == index) {
                 ++nextLabel;
                 return;
             }
@@ -169,11 +183,8 @@ std::optional<std::array<QString, 6>> TitleExtractor::readLabels(const Reading &
                 values[std::size_t(*label)].assign(text.textLine);
             }
         });
-    if (outcome == DrawingFile::Outcome::Unreadable) {
-        return std::nullopt;
-    }
     const auto chosen = matcher.chosen();
-    if (!chosen[0]) {
+    if (outcome == DrawingFile::Outcome::Unreadable || !chosen[0]) {
         return std::nullopt;
     }
     std::array<QString, 6> fields;

@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QIODevice;
 
@@ -63,6 +64,10 @@ private:
     Result read(const Reading &reading) const;
     // The six fields by the labels, when they give a 図番.
     std::optional<std::array<QString, 6>> readLabels(const Reading &reading) const;
+    // The file-order numbers of the texts that are labels, each given to
+    // `matcher`; none when the drawing has no 図番 label or too many labels.
+    std::optional<std::vector<std::size_t>> findLabels(const Reading &reading,
+                                                       TitleLabels::Matcher &matcher) const;
 
     std::array<CaptureWindows, Sets> m_windows;
     std::array<bool, Sets> m_inUse{};

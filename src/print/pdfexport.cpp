@@ -2,8 +2,8 @@
 
 #include "pagelayout.h"
 #include "platform/fileerror.h"
-#include "platform/savefile.h"
 #include "platform/fonts.h"
+#include "platform/savefile.h"
 #include "sheetprinter.h"
 #include "shell/tablemodel.h"
 
@@ -74,7 +74,8 @@ int shortenedCells(const TableModel &table)
     return PageLayout::shortenedCells(table, printFont());
 }
 
-QString writePartsListPdf(const TableModel &table, const QString &path, const QString &listName)
+QString writePartsListPdf(const TableModel &table, const QString &path, const QString &listName,
+                          const std::function<bool(int done, int pages)> &proceed)
 {
     QSaveFile file(path);
     errno = 0;
@@ -102,9 +103,19 @@ QString writePartsListPdf(const TableModel &table, const QString &path, const QS
         for (int page = 1; page <= PageLayout::lastPage(table); ++page) {
             pages.append(page);
         }
+        bool stopped = false;
+        const auto onPage = [&](int done) {
+            stopped = stopped || (proceed && !proceed(done, int(pages.size())));
+            return !stopped;
+        };
         SheetPrinter::drawPages(writer, painter, table, pages, 1,
-                                listName.isEmpty() ? PageLayout::listTitle(path) : listName);
+                                listName.isEmpty() ? PageLayout::listTitle(path) : listName,
+                                onPage);
         painter.end();
+        if (stopped || (proceed && !proceed(int(pages.size()), int(pages.size())))) {
+            file.cancelWriting();
+            return {};
+        }
     }
     errno = 0;
     const QByteArray pdf = withFullwidthTilde(buffer.buffer());

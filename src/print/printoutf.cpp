@@ -20,7 +20,9 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
@@ -598,7 +600,33 @@ void PrintOutF::savePdf()
         }
     }
     m_lastPdf = path;
-    const QString error = writePartsListPdf(m_table, path, listName());
+    // Some 2,500 pages a minute: a long list shows how far it is and can be stopped.
+    QProgressDialog progress(QStringLiteral("PDF を作っています…"), QStringLiteral("中止"), 0, 1,
+                             this);
+    progress.setWindowTitle(windowTitle());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    auto restoreCursor = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
+    bool stopped = false;
+    const QString error = writePartsListPdf(m_table, path, listName(), [&](int done, int pages) {
+        progress.setMaximum(pages);
+        progress.setLabelText(
+            QStringLiteral("PDF を作っています… %1 / %2 ページ").arg(done).arg(pages));
+        progress.setValue(done);
+        stopped = progress.wasCanceled();
+        return !stopped;
+    });
+    progress.close();
+    restoreCursor.dismiss();
+    QGuiApplication::restoreOverrideCursor();
+    if (stopped) {
+        showStatus(QStringLiteral("PDF の保存を中止しました（ファイルは元のまま）: "),
+                   QDir::toNativeSeparators(path));
+        return;
+    }
     if (!error.isEmpty()) {
         m_dialogs.warning(
             this,

@@ -25,12 +25,17 @@ double scaleFor(const QPageLayout &layout)
 }
 
 double drawPages(QPagedPaintDevice &device, QPainter &painter, const TableModel &table,
-                 const QList<int> &pages, int copies, const QString &listName)
+                 const QList<int> &pages, int copies, const QString &listName,
+                 const std::function<bool(int sheetsDone)> &proceed)
 {
     const double scale = scaleFor(device.pageLayout());
     bool first = true;
+    int done = 0;
     for (int copy = 0; copy < copies; ++copy) {
         for (const int page : pages) {
+            if (proceed && !proceed(done++)) {
+                return scale;
+            }
             if (!first) {
                 device.newPage();
             }

@@ -2,6 +2,8 @@
 
 #include <QList>
 
+#include <functional>
+
 class QPageLayout;
 class QPagedPaintDevice;
 class QPainter;
@@ -20,8 +22,10 @@ double scaleFor(const QPageLayout &layout);
 
 // Draws `pages` (numbers from 1) onto the device `painter` is active on, one
 // sheet each, the whole sequence `copies` times, headed with `listName`.
-// Returns the scale used.
+// Returns the scale used. Before each sheet `proceed`, when given, hears how
+// many are done; returning false stops the drawing there.
 double drawPages(QPagedPaintDevice &device, QPainter &painter, const TableModel &table,
-                 const QList<int> &pages, int copies = 1, const QString &listName = {});
+                 const QList<int> &pages, int copies = 1, const QString &listName = {},
+                 const std::function<bool(int sheetsDone)> &proceed = {});
 
 } // namespace SheetPrinter

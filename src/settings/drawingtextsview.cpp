@@ -246,6 +246,9 @@ DrawingTextsView::DrawingTextsView(QWidget *parent) : QGraphicsView(parent)
     setBackgroundBrush(Qt::white);
     setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     setDragMode(ScrollHandDrag);
+    // Bars that come and go would resize the viewport, and so move the drawing.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTransformationAnchor(AnchorUnderMouse);
     setViewportUpdateMode(SmartViewportUpdate);
     setMouseTracking(true);
@@ -261,8 +264,7 @@ DrawingTextsView::DrawingTextsView(QWidget *parent) : QGraphicsView(parent)
         label->setBrush(colour);
         // Readable at any zoom.
         label->setFlag(QGraphicsItem::ItemIgnoresTransformations);
-        // Above the square's corner, clear of the texts inside it.
-        label->setTransform(QTransform::fromTranslate(0, -label->boundingRect().height()));
+        // Above the square's corner, clear of the texts inside it (arrangeLabels).
         label->setZValue(3);
         label->hide();
         m_labels[std::size_t(field)] = label;
@@ -276,7 +278,7 @@ void DrawingTextsView::setTexts(const QList<DrawingTexts::Text> &texts)
     m_selected.reset();
     m_hovered.reset();
     m_textsRect = m_layer->boundingRect();
-    updateSceneRect();
+    updateSceneRect(true);
     m_fitted = true;
     fitPage();
 }
@@ -294,6 +296,45 @@ void DrawingTextsView::setCapturePoints(const std::array<std::optional<QPointF>,
         }
     }
     updateSceneRect();
+    arrangeLabels();
+}
+
+void DrawingTextsView::arrangeLabels()
+{
+    std::vector<QRectF> placed;
+    for (QGraphicsSimpleTextItem *label : m_labels) {
+        if (!label->isVisible()) {
+            continue;
+        }
+        // Labels ignore the view's scale, so their offsets are in pixels.
+        const QPointF corner = mapFromScene(label->pos());
+        const QSizeF size = label->boundingRect().size();
+        QRectF rect(corner - QPointF(0, size.height()), size);
+        for (bool moved = true; moved;) {
+            moved = false;
+            for (const QRectF &other : placed) {
+                if (rect.intersects(other)) {
+                    rect.moveBottom(other.top());
+                    moved = true;
+                }
+            }
+        }
+        placed.push_back(rect);
+        const QPointF offset = rect.topLeft() - corner;
+        label->setTransform(QTransform::fromTranslate(offset.x(), offset.y()));
+    }
+}
+
+QRect DrawingTextsView::labelRect(int field) const
+{
+    const QGraphicsSimpleTextItem *label = m_labels[std::size_t(field)];
+    if (!label->isVisible()) {
+        return {};
+    }
+    const QPointF corner = mapFromScene(label->pos());
+    return QRectF(corner + QPointF(label->transform().dx(), label->transform().dy()),
+                  label->boundingRect().size())
+        .toAlignedRect();
 }
 
 QRectF DrawingTextsView::captureSquare(int field) const
@@ -306,7 +347,7 @@ QRectF DrawingTextsView::captureSquare(int field) const
     return {rect.left(), -rect.bottom(), rect.width(), rect.height()};
 }
 
-void DrawingTextsView::updateSceneRect()
+QRectF DrawingTextsView::contentRect() const
 {
     QRectF rect = m_textsRect;
     for (const QGraphicsRectItem *square : m_squares) {
@@ -318,10 +359,21 @@ void DrawingTextsView::updateSceneRect()
         rect = QRectF(-10, -10, 20, 20);
     }
     const double margin = std::max(rect.width(), rect.height()) * 0.05;
-    m_scene.setSceneRect(rect.adjusted(-margin, -margin, margin, margin));
+    return rect.adjusted(-margin, -margin, margin, margin);
 }
 
-void DrawingTextsView::selectText(std::optional<qsizetype> index)
+void DrawingTextsView::updateSceneRect(bool anew)
+{
+    // Room all round, grown only when a square leaves it: a changed scene
+    // would move the drawing under the user's eyes after each pick.
+    const QRectF content = contentRect();
+    if (anew || !m_scene.sceneRect().contains(content)) {
+        const double room = std::max(content.width(), content.height());
+        m_scene.setSceneRect(content.adjusted(-room, -room, room, room));
+    }
+}
+
+void DrawingTextsView::selectText(std::optional<qsizetype> index, bool reveal)
 {
     if (index && (*index < 0 || *index >= m_textCount)) {
         index.reset();
@@ -331,7 +383,7 @@ void DrawingTextsView::selectText(std::optional<qsizetype> index)
     }
     m_selected = index;
     m_layer->setSelected(index);
-    if (index) {
+    if (index && reveal) {
         ensureVisible(m_layer->textBounds(*index));
     }
 }
@@ -345,12 +397,14 @@ void DrawingTextsView::zoomBy(double factor)
 {
     m_fitted = false;
     scale(factor, factor);
+    arrangeLabels();
 }
 
 void DrawingTextsView::fitPage()
 {
     m_fitted = true;
-    fitInView(m_scene.sceneRect(), Qt::KeepAspectRatio);
+    fitInView(contentRect(), Qt::KeepAspectRatio);
+    arrangeLabels();
 }
 
 void DrawingTextsView::zoomTo(const QRectF &area)
@@ -358,6 +412,7 @@ void DrawingTextsView::zoomTo(const QRectF &area)
     m_fitted = false;
     fitInView(QRectF(area.left(), -area.bottom(), area.width(), area.height()),
               Qt::KeepAspectRatio);
+    arrangeLabels();
 }
 
 void DrawingTextsView::wheelEvent(QWheelEvent *event)
@@ -383,8 +438,11 @@ void DrawingTextsView::mouseReleaseEvent(QMouseEvent *event)
         (event->position().toPoint() - m_pressPosition).manhattanLength() <
             QApplication::startDragDistance()) {
         if (const std::optional<qsizetype> index = textAt(m_pressPosition)) {
-            selectText(index);
+            selectText(index, false);
             Q_EMIT textClicked(*index);
+        } else {
+            const QPointF point = mapToScene(m_pressPosition);
+            Q_EMIT pointClicked(QPointF(point.x(), -point.y()));
         }
     }
 }

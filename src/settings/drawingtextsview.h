@@ -27,10 +27,14 @@ public:
     // The square of a field in drawing coordinates, empty when hidden.
     QRectF captureSquare(int field) const;
 
-    void selectText(std::optional<qsizetype> index);
+    // Marks a text, scrolling it into sight unless `reveal` is false (it is
+    // under the mouse already: scrolling then would move it from there).
+    void selectText(std::optional<qsizetype> index, bool reveal = true);
     std::optional<qsizetype> selectedText() const { return m_selected; }
     // Where a text's position is on the viewport.
     QPoint viewportPosition(qsizetype index) const;
+    // Where a field's label stands on the viewport, empty when hidden.
+    QRect labelRect(int field) const;
 
     void zoomBy(double factor);
     void fitPage();
@@ -39,6 +43,8 @@ public:
 
 Q_SIGNALS:
     void textClicked(qsizetype index);
+    // A click away from every text, at this point of the drawing.
+    void pointClicked(const QPointF &point);
     void textHovered(std::optional<qsizetype> index);
 
 protected:
@@ -50,7 +56,11 @@ protected:
 
 private:
     std::optional<qsizetype> textAt(const QPoint &viewportPoint) const;
-    void updateSceneRect();
+    void updateSceneRect(bool anew = false);
+    // The texts and squares with a little margin: what 「ページ全体」 shows.
+    QRectF contentRect() const;
+    // Stacks labels whose squares meet, so each stays readable at any zoom.
+    void arrangeLabels();
 
     class TextLayer;
 

@@ -17,6 +17,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QTableView>
@@ -24,27 +26,85 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
+
+namespace {
+
+// Where a window stands beside `anchor` without covering it: to the right,
+// the left, below or above, the first side with room for `wanted`, else the
+// first with room for `least` (and then no larger than that room); failing
+// both, as large as the screen allows at its bottom left.
+QRect besideOf(const QRect &anchor, const QSize &wanted, const QSize &least, const QRect &available)
+{
+    enum Side { Right, Left, Below, Above };
+    const std::array<QRect, 4> rooms = {
+        QRect(QPoint(anchor.right() + 1, available.top()), available.bottomRight()),
+        QRect(available.topLeft(), QPoint(anchor.left() - 1, available.bottom())),
+        QRect(QPoint(available.left(), anchor.bottom() + 1), available.bottomRight()),
+        QRect(available.topLeft(), QPoint(available.right(), anchor.top() - 1))};
+    for (const QSize &needed : {wanted, least}) {
+        for (int side = Right; side <= Above; ++side) {
+            const QRect &room = rooms[std::size_t(side)];
+            if (room.width() < needed.width() || room.height() < needed.height()) {
+                continue;
+            }
+            const QSize size = wanted.boundedTo(room.size());
+            // Lined up with the anchor where the room allows.
+            const int x = std::clamp(side == Left ? room.right() + 1 - size.width() : anchor.left(),
+                                     room.left(), room.right() + 1 - size.width());
+            const int y =
+                std::clamp(side == Above ? room.bottom() + 1 - size.height() : anchor.top(),
+                           room.top(), room.bottom() + 1 - size.height());
+            return {QPoint(x, y), size};
+        }
+    }
+    const QSize size = wanted.boundedTo(available.size());
+    return {QPoint(available.left(), available.bottom() + 1 - size.height()), size};
+}
+
+} // namespace
 
 DrawingTextsWindow::DrawingTextsWindow(PositionsWindow &positions)
     : QWidget(&positions, Qt::Window), m_positions(positions), m_model(new DrawingTextsModel(this)),
       m_sorted(new QSortFilterProxyModel(this)), m_view(new DrawingTextsView),
-      m_list(new QTableView), m_summary(new QLabel), m_hover(new QLabel)
+      m_list(new QTableView), m_summary(new QLabel), m_hover(new QLabel), m_status(new QLabel)
 {
     setWindowTitle(QStringLiteral("図面の文字"));
-    resize(1100, 700);
     setAcceptDrops(true);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(makePickRow());
+    layout->addWidget(makeLists(), 1);
+    layout->addLayout(makeFoot());
 
+    auto *close = new QAction(this);
+    close->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    addAction(close);
+
+    connect(m_view, &DrawingTextsView::textClicked, this, &DrawingTextsWindow::textClicked);
+    connect(m_view, &DrawingTextsView::pointClicked, this, &DrawingTextsWindow::pointClicked);
+    connect(m_view, &DrawingTextsView::textHovered, this, &DrawingTextsWindow::textHovered);
+    connect(&m_positions, &PositionsWindow::fieldsEdited, this,
+            &DrawingTextsWindow::positionsEdited);
+    resize(1100, 700);
+}
+
+QLayout *DrawingTextsWindow::makePickRow()
+{
     auto *pickRow = new QHBoxLayout;
     pickRow->addWidget(new QLabel(QStringLiteral("項目を選んで文字をクリック:")));
     for (int field = 0; field < ColumnLayout::Count; ++field) {
-        auto *button = new QPushButton(ColumnLayout::title(field));
+        // Tool buttons: as wide as their names, so the window fits small screens.
+        auto *button = new QToolButton;
+        button->setText(ColumnLayout::title(field));
         button->setCheckable(true);
-        button->setAutoDefault(false);
-        button->setToolTip(QStringLiteral("次にクリックした文字の X, Y を「%1」の欄に入れます")
+        button->setToolTip(QStringLiteral("次にクリックした文字（または何もない所）の X, Y を"
+                                          "「%1」の欄に入れます")
                                .arg(ColumnLayout::title(field)));
         // One field at a time, and a second press lets go of it.
-        connect(button, &QPushButton::toggled, this, [this, field](bool checked) {
+        connect(button, &QToolButton::toggled, this, [this, field](bool checked) {
             if (checked) {
                 pickField(field);
             }
@@ -81,7 +141,11 @@ DrawingTextsWindow::DrawingTextsWindow(PositionsWindow &positions)
     addAction(zoomInPlain);
     addZoomButton(QStringLiteral("ページ全体"), QKeySequence(Qt::CTRL | Qt::Key_0),
                   [this] { m_view->fitPage(); });
+    return pickRow;
+}
 
+QWidget *DrawingTextsWindow::makeLists()
+{
     m_sorted->setSourceModel(m_model);
     m_sorted->setSortRole(DrawingTextsModel::SortRole);
     m_list->setModel(m_sorted);
@@ -103,24 +167,80 @@ DrawingTextsWindow::DrawingTextsWindow(PositionsWindow &positions)
     });
 
     m_view->setAcceptDrops(false);
-    auto *splitter = new QSplitter;
-    splitter->addWidget(m_view);
-    splitter->addWidget(m_list);
-    splitter->setStretchFactor(0, 1);
-    splitter->setSizes({700, 380});
+    m_splitter = new QSplitter;
+    m_splitter->addWidget(m_view);
+    m_splitter->addWidget(m_list);
+    m_splitter->setStretchFactor(0, 1);
+    m_splitter->setChildrenCollapsible(false);
+    return m_splitter;
+}
 
+QLayout *DrawingTextsWindow::makeFoot()
+{
+    // Lines of fixed height: a longer text must not shrink, and so move, the drawing.
+    const int line = m_summary->fontMetrics().lineSpacing();
+    for (QLabel *label : {m_summary, m_status, m_hover}) {
+        label->setWordWrap(label != m_hover);
+        label->setFixedHeight(label == m_hover ? line + 2 : 2 * line + 2);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
+    m_hover->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     m_summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_summary->setWordWrap(true);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(pickRow);
-    layout->addWidget(splitter, 1);
-    layout->addWidget(m_summary);
-    layout->addWidget(m_hover);
+    auto *closeButton = new QPushButton(QStringLiteral("閉じる"));
+    closeButton->setAutoDefault(false);
+    closeButton->setToolTip(QStringLiteral("閉じる (Esc)。入れた位置は設定の欄に残ります"));
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    auto *lines = new QVBoxLayout;
+    lines->addWidget(m_summary);
+    lines->addWidget(m_status);
+    lines->addWidget(m_hover);
+    auto *foot = new QHBoxLayout;
+    foot->addLayout(lines, 1);
+    foot->addWidget(closeButton, 0, Qt::AlignBottom);
+    return foot;
+}
 
-    connect(m_view, &DrawingTextsView::textClicked, this, &DrawingTextsWindow::textClicked);
-    connect(m_view, &DrawingTextsView::textHovered, this, &DrawingTextsWindow::textHovered);
-    connect(&m_positions, &PositionsWindow::fieldsEdited, this,
-            &DrawingTextsWindow::positionsEdited);
+void DrawingTextsWindow::placeBeside(const QWidget &owner)
+{
+    const QScreen *screen = owner.screen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
+    // Room for the window frame the system adds around it.
+    const QSize frame = owner.frameGeometry().size() - owner.size();
+    const QSize wanted(std::min(1100, available.width() * 9 / 10),
+                       std::min(700, available.height() * 85 / 100));
+    // Below this the drawing gets too small to pick from; covering part of
+    // the settings window is then the lesser evil.
+    const QSize least = minimumSizeHint().expandedTo(QSize(640, 400)).boundedTo(wanted) + frame;
+    const QRect placed = besideOf(owner.frameGeometry(), wanted, least, available);
+    resize(placed.size() - frame);
+    move(placed.topLeft());
+}
+
+void DrawingTextsWindow::fitListColumns()
+{
+    m_list->resizeColumnsToContents();
+    // A long text must not push 「取り込み先」 out of sight.
+    const int widest = 12 * m_list->fontMetrics().horizontalAdvance(QChar(0x56f3));
+    QHeaderView *header = m_list->horizontalHeader();
+    header->resizeSection(DrawingTextsModel::Text,
+                          std::min(header->sectionSize(DrawingTextsModel::Text), widest));
+    int wanted = 2 * m_list->frameWidth() + m_list->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < DrawingTextsModel::ColumnCount; ++column) {
+        wanted += column == DrawingTextsModel::Field
+                      ? std::max(static_cast<const QAbstractItemView *>(m_list)->sizeHintForColumn(
+                                     column),
+                                 header->sectionSizeHint(column))
+                      : header->sectionSize(column);
+    }
+    const int total = std::max(m_splitter->width(), width() - 20);
+    const int listWidth = std::min(wanted, total * 2 / 5);
+    // Short of room, the text column gives way, down to a few characters.
+    if (wanted > listWidth) {
+        const int text = header->sectionSize(DrawingTextsModel::Text);
+        header->resizeSection(DrawingTextsModel::Text,
+                              std::max(widest / 3, text - (wanted - listWidth)));
+    }
+    m_splitter->setSizes({total - listWidth, listWidth});
 }
 
 void DrawingTextsWindow::setDrawing(const QString &path, QList<DrawingTexts::Text> texts)
@@ -129,7 +249,7 @@ void DrawingTextsWindow::setDrawing(const QString &path, QList<DrawingTexts::Tex
     m_view->setTexts(texts);
     m_list->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     m_model->setTexts(std::move(texts));
-    m_list->resizeColumnsToContents();
+    fitListColumns();
     m_hover->setText(
         m_model->rowCount() == 0
             ? QStringLiteral("文字が 1 つもありません（図面ファイルではないかもしれません）。")
@@ -167,6 +287,11 @@ QString DrawingTextsWindow::hint() const
     return m_hover->text();
 }
 
+QString DrawingTextsWindow::status() const
+{
+    return m_status->text();
+}
+
 void DrawingTextsWindow::findByLabels()
 {
     pickField(std::nullopt);
@@ -182,13 +307,13 @@ void DrawingTextsWindow::findByLabels()
             missing.append(ColumnLayout::title(field));
         }
     }
-    m_hover->setText(missing.size() == ColumnLayout::Count
-                         ? QStringLiteral("項目名が見つかりませんでした。位置は変えていません。")
-                     : missing.isEmpty()
-                         ? QStringLiteral("6 項目の位置を項目名から入れました。ｾｯﾄ で保存します。")
-                         : QStringLiteral("項目名から位置を入れました。見つからない項目（%1）は"
-                                          "変えていません。ｾｯﾄ で保存します。")
-                               .arg(missing.join(QStringLiteral("、"))));
+    m_status->setText(missing.size() == ColumnLayout::Count
+                          ? QStringLiteral("項目名が見つかりませんでした。位置は変えていません。")
+                      : missing.isEmpty()
+                          ? QStringLiteral("6 項目の位置を項目名から入れました。ｾｯﾄ で保存します。")
+                          : QStringLiteral("項目名から位置を入れました。見つからない項目（%1）は"
+                                           "変えていません。ｾｯﾄ で保存します。")
+                                .arg(missing.join(QStringLiteral("、"))));
 }
 
 void DrawingTextsWindow::positionsEdited()
@@ -215,6 +340,8 @@ void DrawingTextsWindow::positionsEdited()
     }
     m_summary->setText(QStringLiteral("今の位置で取り込まれる文字:  ") +
                        parts.join(QStringLiteral("   ")));
+    // Its two lines may cut long texts off; the tip shows them whole, one a line.
+    m_summary->setToolTip(parts.join(QLatin1Char('\n')));
 }
 
 void DrawingTextsWindow::textClicked(qsizetype index)
@@ -225,9 +352,44 @@ void DrawingTextsWindow::textClicked(qsizetype index)
         return;
     }
     const DrawingTexts::Text &text = m_model->texts()[index];
-    m_positions.typePoint(*field, DrawingTextsModel::number(text.x),
-                          DrawingTextsModel::number(text.y));
+    const QString title = ColumnLayout::title(*field);
+    // A neighbour inside the window would be read instead of (or over) this text.
+    const std::optional<std::pair<double, double>> point =
+        DrawingTexts::pointCapturingOnly(m_model->texts(), index);
+    const auto [x, y] = point.value_or(std::pair{text.x, text.y});
+    m_positions.typePoint(*field, DrawingTextsModel::number(x), DrawingTextsModel::number(y));
+    if (!point) {
+        m_status->setText(
+            QStringLiteral("「%1」だけを取り込む位置はありません（±5 の中に"
+                           "ほかの文字があります）。「%2」には文字の位置を入れました。"
+                           "取り込まれる文字を下で確かめてください。")
+                .arg(text.text, title));
+    } else if (x != text.x || y != text.y) {
+        m_status->setText(
+            QStringLiteral("「%1」の近くの文字を避けて、「%1」だけを取り込む位置"
+                           "（X = %2   Y = %3）を「%4」に入れました。ｾｯﾄ で保存します。")
+                .arg(text.text, DrawingTextsModel::number(x), DrawingTextsModel::number(y), title));
+    } else {
+        m_status->setText(QStringLiteral("「%1」の位置を「%2」に入れました。ｾｯﾄ で保存します。")
+                              .arg(text.text, title));
+    }
     // One click, one assignment: clicking around afterwards changes nothing.
+    pickField(std::nullopt);
+}
+
+void DrawingTextsWindow::pointClicked(const QPointF &point)
+{
+    const std::optional<int> field = pickedField();
+    if (!field) {
+        return;
+    }
+    // Tenths: finer than anyone places a title block, short enough to read.
+    const QString x = DrawingTextsModel::number(std::round(point.x() * 10) / 10);
+    const QString y = DrawingTextsModel::number(std::round(point.y() * 10) / 10);
+    m_positions.typePoint(*field, x, y);
+    m_status->setText(QStringLiteral("クリックした所（X = %1   Y = %2）を「%3」に入れました。"
+                                     "ｾｯﾄ で保存します。")
+                          .arg(x, y, ColumnLayout::title(*field)));
     pickField(std::nullopt);
 }
 

@@ -12,7 +12,9 @@ class DrawingTextsView;
 class PositionsWindow;
 class QAbstractButton;
 class QLabel;
+class QLayout;
 class QSortFilterProxyModel;
+class QSplitter;
 class QTableView;
 
 // 「図面の文字」: one drawing's texts drawn where they stand and listed beside,
@@ -27,6 +29,9 @@ public:
     // Belongs to `positions` and closes with it.
     explicit DrawingTextsWindow(PositionsWindow &positions);
 
+    // A size that fits the screen, beside `owner` where there is room.
+    void placeBeside(const QWidget &owner);
+
     void setDrawing(const QString &path, QList<DrawingTexts::Text> texts);
 
     // The field a click assigns to, or none.
@@ -40,6 +45,8 @@ public:
     // 「項目名から探す」: each field the labels find gets its value's position.
     void findByLabels();
     QString hint() const;
+    // What the last pick or search did, in a sentence.
+    QString status() const;
 
 protected:
     // A drawing dropped here opens as one dropped on the settings window.
@@ -47,8 +54,13 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    QLayout *makePickRow();
+    QWidget *makeLists();
+    QLayout *makeFoot();
+    void fitListColumns();
     void positionsEdited();
     void textClicked(qsizetype index);
+    void pointClicked(const QPointF &point);
     void textHovered(std::optional<qsizetype> index);
     void listRowChanged();
     void selectInList(qsizetype index);
@@ -61,5 +73,7 @@ private:
     std::array<QAbstractButton *, 6> m_fieldButtons{};
     QLabel *m_summary;
     QLabel *m_hover;
+    QLabel *m_status;
+    QSplitter *m_splitter = nullptr;
     bool m_syncing = false;
 };

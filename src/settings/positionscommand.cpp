@@ -31,7 +31,9 @@ void PositionsCommand::open(int set)
     }
     // Beside the main window, so its menu bar stays in reach; inside the screen.
     const QRect main = m_main.frameGeometry();
-    QPoint at(main.right() + 1, main.top());
+    // Each set a title bar lower, so that three open windows never hide one another.
+    const int step = std::max(24, m_window->frameGeometry().height() - m_window->height());
+    QPoint at(main.right() + 1, main.top() + set * step);
     if (const QScreen *screen = m_main.screen()) {
         const QRect available = screen->availableGeometry();
         const QSize size = m_window->frameGeometry().size();
@@ -41,7 +43,7 @@ void PositionsCommand::open(int set)
         if (at.x() < available.left()) {
             // No room on either side: below the menu bar, over the table.
             at.setX(std::max(available.left(), main.left()));
-            at.setY(m_main.geometry().top() + m_main.menuBar()->height());
+            at.setY(m_main.geometry().top() + m_main.menuBar()->height() + set * step);
         }
         at.setY(std::clamp(at.y(), available.top(),
                            std::max(available.top(), available.bottom() - size.height())));

@@ -199,6 +199,7 @@ void PositionsWindow::openDrawing(const QString &path)
     m_lastDrawing = path;
     if (!m_drawingWindow) {
         m_drawingWindow = new DrawingTextsWindow(*this);
+        m_drawingWindow->placeBeside(*this);
     }
     m_drawingWindow->setDrawing(path, std::move(result.texts));
     m_drawingWindow->show();

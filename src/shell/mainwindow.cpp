@@ -25,6 +25,8 @@
 #include <QToolTip>
 #include <QUndoStack>
 
+#include <cmath>
+
 namespace {
 
 // The table is designed 7335 twips wide; the client area 7530 x 3180.
@@ -84,6 +86,9 @@ MainWindow::MainWindow(Dialogs &dialogs, PositionSettings &positions, QWidget *p
     m_grid->setPalette(palette);
     m_grid->installEventFilter(this);
     m_grid->viewport()->installEventFilter(this);
+    m_grid->horizontalHeader()->viewport()->installEventFilter(this);
+    connect(m_grid->horizontalHeader(), &QHeaderView::sectionResized, this,
+            &MainWindow::rememberColumnShares);
     setCentralWidget(m_grid);
 
     buildMenus();
@@ -214,9 +219,59 @@ void MainWindow::FitColumnWidths()
     if (!widths) {
         return;
     }
+    m_fittingColumns = true;
     for (int column = 0; column < ColumnLayout::Count; ++column) {
-        m_grid->setColumnWidth(column, Twips::toPixels((*widths)[column]));
+        m_grid->setColumnWidth(
+            column, m_columnShares
+                        ? int(std::lround((*m_columnShares)[std::size_t(column)] * m_grid->width()))
+                        : Twips::toPixels((*widths)[column]));
     }
+    m_fittingColumns = false;
+}
+
+void MainWindow::rememberColumnShares()
+{
+    if (m_fittingColumns || !m_headerPressed ||
+        !ColumnLayout::widths(Twips::fromPixels(m_grid->width()))) {
+        return;
+    }
+    std::array<double, 6> shares{};
+    for (int column = 0; column < ColumnLayout::Count; ++column) {
+        shares[std::size_t(column)] = double(m_grid->columnWidth(column)) / m_grid->width();
+    }
+    m_columnShares = shares;
+}
+
+QString MainWindow::columnShares() const
+{
+    if (!m_columnShares) {
+        return {};
+    }
+    QStringList parts;
+    for (const double share : *m_columnShares) {
+        parts.append(QString::number(share, 'f', 4));
+    }
+    return parts.join(QLatin1Char(','));
+}
+
+void MainWindow::setColumnShares(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != ColumnLayout::Count) {
+        return;
+    }
+    std::array<double, 6> shares{};
+    for (int column = 0; column < ColumnLayout::Count; ++column) {
+        bool ok = false;
+        const double share = parts[column].toDouble(&ok);
+        // A hand-edited or damaged value must not hide a column or make it huge.
+        if (!ok || !(share >= 0.005 && share <= 1)) {
+            return;
+        }
+        shares[std::size_t(column)] = share;
+    }
+    m_columnShares = shares;
+    FitColumnWidths();
 }
 
 void MainWindow::commitOpenEdit()
@@ -256,6 +311,14 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_grid && event->type() == QEvent::Resize) {
         FitColumnWidths();
+    }
+    if (watched == m_grid->horizontalHeader()->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress ||
+            event->type() == QEvent::MouseButtonDblClick) {
+            m_headerPressed = true;
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            m_headerPressed = false;
+        }
     }
     // The hint about dropping drawings belongs to the empty part of the table
     // only; over a cell too narrow for its text, the whole text.

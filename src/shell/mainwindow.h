@@ -2,7 +2,9 @@
 
 #include <QMainWindow>
 
+#include <array>
 #include <functional>
+#include <optional>
 
 class Dialogs;
 class PositionSettings;
@@ -61,7 +63,13 @@ public:
     // Adds how the drawings of a drop were read to the status message.
     void showReadingSummary(const QString &summary);
     void SetupGridColumns();
+    // The default widths, or the shares of the width the user gave the
+    // columns by dragging their edges.
     void FitColumnWidths();
+    // Those shares as stored, "0.2000,0.2500,…"; empty while the user has
+    // dragged none. Text that is not six shares is ignored.
+    QString columnShares() const;
+    void setColumnShares(const QString &text);
 
     // Stores a cell edit that is still open, so that commands reading the
     // table (save, print) see what the user typed.
@@ -94,6 +102,7 @@ private:
     void buildStatusBar();
     void updateClock();
     void showReadme();
+    void rememberColumnShares();
 
     Dialogs &m_dialogs;
     PositionSettings &m_positions;
@@ -108,4 +117,7 @@ private:
     std::function<void()> m_commitOpenEdit;
     std::function<bool()> m_save;
     QString m_currentFile;
+    std::optional<std::array<double, 6>> m_columnShares;
+    bool m_fittingColumns = false;
+    bool m_headerPressed = false; // only a drag on the header sets shares
 };

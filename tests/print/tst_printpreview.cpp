@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -22,6 +23,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 class TestPrintPreview : public QObject
@@ -41,6 +43,8 @@ private Q_SLOTS:
     void pdfName();
     void printsSelectedRows();
     void namesTheListAndCountsCutCells();
+    void stoppingAPdfLeavesTheFileAsItWas_data();
+    void stoppingAPdfLeavesTheFileAsItWas();
 
 private:
     struct Fixture
@@ -408,6 +412,61 @@ void TestPrintPreview::namesTheListAndCountsCutCells()
     fixture.window.table().setText(2, 5, QStringLiteral("短い備考"));
     fixture.window.table().setText(55, 3, QString());
     QTRY_VERIFY(!preview->shortenedLabel()->isVisibleTo(preview));
+}
+
+void TestPrintPreview::stoppingAPdfLeavesTheFileAsItWas_data()
+{
+    QTest::addColumn<QByteArray>("before"); // empty: no file yet
+    QTest::newRow("no file: none left") << QByteArray();
+    QTest::newRow("an older PDF stays whole") << QByteArray("%PDF-1.4 older list");
+}
+
+void TestPrintPreview::stoppingAPdfLeavesTheFileAsItWas()
+{
+    QFETCH(QByteArray, before);
+    // Enough pages that the progress shows (after half a second) even on a
+    // machine several times faster than ours.
+    Fixture fixture(16000);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("list.pdf");
+    if (!before.isEmpty()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before);
+    }
+    fixture.dialogs.fileNames = {path};
+    PrintOutF *preview = fixture.open();
+    bool busy = false;
+    QString label;
+    QTimer stopper;
+    stopper.setInterval(20);
+    connect(&stopper, &QTimer::timeout, preview, [&] {
+        auto *progress = preview->findChild<QProgressDialog *>();
+        if (!progress || !progress->isVisible() || !label.isEmpty()) {
+            return;
+        }
+        label = progress->labelText();
+        busy = QGuiApplication::overrideCursor() &&
+               QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        auto *stop = progress->findChild<QPushButton *>();
+        QVERIFY(stop && stop->text() == "中止");
+        QTest::mouseClick(stop, Qt::LeftButton);
+    });
+    stopper.start();
+    preview->savePdf();
+    stopper.stop();
+    QVERIFY2(label.contains(" / 320 ページ"), qPrintable(label));
+    QVERIFY(busy);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    QCOMPARE(fixture.dialogs.kinds(), QStringList{"save"}); // and no warning
+    QVERIFY(preview->statusLabel()->text().contains("中止"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+             before.isEmpty() ? QStringList() : QStringList{"list.pdf"});
+    if (!before.isEmpty()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+    }
 }
 
 QTEST_MAIN(TestPrintPreview)

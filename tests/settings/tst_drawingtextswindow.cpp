@@ -2,6 +2,7 @@
 #include "extract/drawingbuilder.h"
 #include "extract/positionvalue.h"
 #include "extract/titleblockbuilder.h"
+#include "settings/drawingtextsmodel.h"
 #include "settings/drawingtextsview.h"
 #include "settings/drawingtextswindow.h"
 #include "settings/positionscommand.h"
@@ -13,15 +14,32 @@
 
 #include <QAction>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace DrawingBuilder;
+
+namespace {
+
+QAbstractButton *buttonOf(const QWidget *window, const QString &text)
+{
+    for (QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
+        if (button->text() == text) {
+            return button;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
 
 class TestDrawingTextsWindow : public QObject
 {
@@ -37,10 +55,15 @@ private Q_SLOTS:
     void squaresAndSummaryFollowTheBoxes();
     void listAndDrawingSelectTogether();
     void findingByLabelsFillsTheBoxesOnly();
+    void pickingChoosesAPointHoldingOnlyThatText_data();
+    void pickingChoosesAPointHoldingOnlyThatText();
+    void opensBesideAndReadable();
 
 private:
     // Texts 0 to 3 in file order; the 図番 box starts at (360, 22.5).
     QString m_drawing;
+    // A-10 with a revision mark 3.6 / 4.3 away, two texts on one spot, one alone.
+    QString m_crowded;
     QTemporaryDir m_dir;
 
     struct Fixture
@@ -79,6 +102,12 @@ void TestDrawingTextsWindow::initTestCase()
     file.write("#~1\r\nENCODING:UTF-8\r\n" + textBlock("360.4", "22.2", "A-10") +
                textBlock("300.4", "32.2", "シャフト") + textBlock("12.5", "-40.25", "下") +
                textBlock("395.4", "32.2", "1"));
+    m_crowded = m_dir.filePath("crowded.mi");
+    QFile crowded(m_crowded);
+    QVERIFY(crowded.open(QIODevice::WriteOnly));
+    crowded.write("#~1\r\nENCODING:UTF-8\r\n" + textBlock("360.4", "22.2", "A-10") +
+                  textBlock("364", "26.5", "B") + textBlock("100", "100", "ｼｬﾌﾄ") +
+                  textBlock("100", "100", "軸") + textBlock("200", "50", "SS400"));
 }
 
 void TestDrawingTextsWindow::opening_data()
@@ -277,13 +306,105 @@ void TestDrawingTextsWindow::findingByLabelsFillsTheBoxesOnly()
     QCOMPARE(boxes[8], QString("0"));
     QVERIFY(drawing->summary().contains("図番=A1-7"));
     QVERIFY(drawing->summary().contains("品名=ｶﾞｲﾄﾞ"));
-    QVERIFY(drawing->hint().contains("表面処理、個数、備考"));
+    QVERIFY(drawing->status().contains("表面処理、個数、備考"));
     // Nothing is stored before ｾｯﾄ, and set 1 is untouched.
     QCOMPARE(fixture.positions.set(1)[0], QString("0"));
     QCOMPARE(fixture.positions.XYPos[0], QString("360"));
     second->confirm();
     QCOMPARE(fixture.store.values.value("Radoverurid/XYIni2/Key1"), boxes[0]);
     QCOMPARE(fixture.positions.XYPos[0], QString("360"));
+}
+
+void TestDrawingTextsWindow::pickingChoosesAPointHoldingOnlyThatText_data()
+{
+    QTest::addColumn<int>("text"); // -1: empty space at (250, 20)
+    QTest::addColumn<QString>("captured");
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<bool>("ownPosition");
+
+    QTest::newRow("a neighbour within ±5 is kept out") << 0 << "図番=A-10"
+                                                       << "避けて" << false;
+    QTest::newRow("alone: its own position") << 4 << "図番=SS400"
+                                             << "の位置を" << true;
+    QTest::newRow("two on one spot: none, and told") << 2 << "図番=軸"
+                                                     << "位置はありません" << true;
+    QTest::newRow("empty space: the point clicked") << -1 << "図番=（空）"
+                                                    << "クリックした所" << false;
+}
+
+void TestDrawingTextsWindow::pickingChoosesAPointHoldingOnlyThatText()
+{
+    QFETCH(int, text);
+    QFETCH(QString, captured);
+    QFETCH(QString, told);
+    QFETCH(bool, ownPosition);
+    Fixture fixture;
+    DrawingTextsWindow *drawing = fixture.open(m_crowded);
+    QVERIFY(drawing);
+    drawing->show();
+    QVERIFY(QTest::qWaitForWindowExposed(drawing));
+    DrawingTextsView *view = drawing->view();
+    const QPoint at =
+        text < 0 ? view->mapFromScene(QPointF(250, -20)) : view->viewportPosition(text);
+    const QPoint reference = view->mapFromScene(QPointF(250, -20));
+    QTest::mouseClick(buttonOf(drawing, "図番"), Qt::LeftButton);
+    QCOMPARE(drawing->pickedField(), std::optional<int>(0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+
+    QVERIFY2(drawing->summary().contains(captured), qPrintable(drawing->summary()));
+    QVERIFY2(drawing->status().contains(told), qPrintable(drawing->status()));
+    const std::array<QString, 12> boxes = fixture.settings->fieldTexts();
+    const QPointF point(*positionValue(boxes[0]), *positionValue(boxes[1]));
+    if (text >= 0) {
+        const QAbstractItemModel *list = drawing->list()->model();
+        const QPointF own(list->index(text, DrawingTextsModel::X).data(Qt::UserRole).toDouble(),
+                          list->index(text, DrawingTextsModel::Y).data(Qt::UserRole).toDouble());
+        QCOMPARE(point == own, ownPosition);
+    } else {
+        QVERIFY2(QLineF(point, QPointF(250, 20)).length() < 2,
+                 qPrintable(boxes[0] + " " + boxes[1]));
+    }
+    // The drawing stays where it was on the screen.
+    QCOMPARE(view->mapFromScene(QPointF(250, -20)), reference);
+}
+
+void TestDrawingTextsWindow::opensBesideAndReadable()
+{
+    Fixture fixture;
+    fixture.settings->show();
+    DrawingTextsWindow *drawing = fixture.open(m_drawing);
+    QVERIFY(drawing);
+    drawing->placeBeside(*fixture.settings);
+    drawing->show();
+    QVERIFY(QTest::qWaitForWindowExposed(drawing));
+    const QRect available = drawing->screen()->availableGeometry();
+    QVERIFY(available.contains(drawing->frameGeometry()));
+    const QRect settings = fixture.settings->frameGeometry();
+    if (available.bottom() - settings.bottom() >= drawing->frameGeometry().height()) {
+        QVERIFY(!drawing->frameGeometry().intersects(settings));
+    }
+    // 取り込み先 in sight without scrolling.
+    QTableView *list = drawing->list();
+    QTRY_VERIFY(list->horizontalHeader()->sectionViewportPosition(DrawingTextsModel::Field) +
+                    std::max(static_cast<QAbstractItemView *>(list)->sizeHintForColumn(
+                                 DrawingTextsModel::Field),
+                             list->horizontalHeader()->sectionSizeHint(DrawingTextsModel::Field)) <=
+                list->viewport()->width());
+    // Five squares at 0, 0: five labels, none over another.
+    QList<QRect> labels;
+    for (int field = 1; field < 6; ++field) {
+        const QRect label = drawing->view()->labelRect(field);
+        QVERIFY(!label.isEmpty());
+        for (const QRect &other : labels) {
+            QVERIFY(!label.intersects(other));
+        }
+        labels.append(label);
+    }
+    QTest::keyClick(drawing, Qt::Key_Escape);
+    QVERIFY(!drawing->isVisible());
+    drawing->show();
+    QTest::mouseClick(buttonOf(drawing, "閉じる"), Qt::LeftButton);
+    QVERIFY(!drawing->isVisible());
 }
 
 QTEST_MAIN(TestDrawingTextsWindow)

@@ -179,6 +179,13 @@ void TestPositionsWindow::reopeningWhileOpenRefillsAndMoves()
     QCOMPARE(again, window);
     QCOMPARE(window->field(5)->text(), QString("0"));
     QTRY_COMPARE(window->frameGeometry().topLeft(), placed);
+    // The other sets open a title bar lower each, never over this one's title.
+    PositionsCommand *command = fixture.window.findChild<PositionsCommand *>();
+    fixture.window.menuActions().set2->trigger();
+    fixture.window.menuActions().set3->trigger();
+    QTRY_VERIFY(command->positionsWindow(2)->frameGeometry().top() >
+                command->positionsWindow(1)->frameGeometry().top());
+    QVERIFY(command->positionsWindow(1)->frameGeometry().top() > placed.y());
 }
 
 void TestPositionsWindow::unwritableStoreIsToldAndValuesStillHold()

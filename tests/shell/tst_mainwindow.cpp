@@ -24,6 +24,7 @@ private Q_SLOTS:
     void closingStoresThePositions();
     void closingWithAnUnwritableStoreTellsTheUser();
     void placeAndLastFileAreKeptBetweenRuns();
+    void draggedColumnWidthsKeepTheirShares();
 };
 
 void TestMainWindow::startsEmptyWithHeadersAndPositions()
@@ -191,6 +192,51 @@ void TestMainWindow::placeAndLastFileAreKeptBetweenRuns()
     QCOMPARE(window.geometry().size(), placed.size());
     QCOMPARE(subsystems.listFiles->lastName(), QString("/lists/部品表.txt"));
     QCOMPARE(window.table().Rows(), qsizetype(1)); // the table itself is never kept
+}
+
+void TestMainWindow::draggedColumnWidthsKeepTheirShares()
+{
+    MemoryStore store;
+    PositionSettings positions(store);
+    ScriptedDialogs dialogs;
+    {
+        MainWindow window(dialogs, positions);
+        Subsystems subsystems(window, store);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.resize(1000, 400);
+        QTRY_COMPARE(window.grid()->width(), 1000);
+        // Drag the edge between 図番 (200 px) and 品名 100 px to the right.
+        QHeaderView *header = window.grid()->horizontalHeader();
+        const QPoint edge(header->sectionViewportPosition(0) + header->sectionSize(0) - 1,
+                          header->height() / 2);
+        QTest::mousePress(header->viewport(), Qt::LeftButton, {}, edge);
+        QTest::mouseMove(header->viewport(), edge + QPoint(50, 0));
+        QTest::mouseMove(header->viewport(), edge + QPoint(100, 0));
+        QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, edge + QPoint(100, 0));
+        QCOMPARE(window.grid()->columnWidth(0), 300);
+        // Half as wide: every column half as wide, the dragged one too.
+        window.resize(500, 400);
+        QTRY_COMPARE(window.grid()->width(), 500);
+        QCOMPARE(window.grid()->columnWidth(0), 150);
+        QCOMPARE(window.grid()->columnWidth(1), 125);
+        // Widths set by the program are no choice of the user's.
+        window.grid()->setColumnWidth(2, 10);
+        QVERIFY(window.close());
+    }
+    QVERIFY(store.values.value("Tavo/Window/ColumnShares").startsWith("0.3000,0.2500,0.1250"));
+    MainWindow window(dialogs, positions);
+    Subsystems subsystems(window, store);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.resize(800, 400);
+    QTRY_COMPARE(window.grid()->width(), 800);
+    QCOMPARE(window.grid()->columnWidth(0), 240);
+    // A damaged value leaves the usual widths.
+    store.values.insert("Tavo/Window/ColumnShares", "0.3,abc,0,0,0,0");
+    MainWindow fresh(dialogs, positions);
+    Subsystems freshSubsystems(fresh, store);
+    QCOMPARE(fresh.columnShares(), QString());
 }
 
 QTEST_MAIN(TestMainWindow)
