@@ -184,7 +184,7 @@ int main(int argc, char *argv[])
     preview->move(40, 40);
     pause(500);
     shoot(out.filePath(QStringLiteral("preview-page1.png")));
-    preview->NextB_Click();
+    preview->showNextPage();
     pause(300);
     shoot(out.filePath(QStringLiteral("preview-page2.png")));
     return 0;

@@ -136,6 +136,67 @@ std::pair<long long, long long> tenthsInside(double low, double high)
 
 } // namespace
 
+namespace {
+
+// The grid point (in tenths) nearest `target` whose window holds the target
+// `margin` inside its edges and no neighbour within `margin` of them.
+std::optional<std::pair<double, double>>
+nearestFreePoint(const DrawingTexts::Text &target,
+                 const std::vector<const DrawingTexts::Text *> &near, double margin)
+{
+    const auto [firstX, lastX] = tenthsInside(target.x - 5 + margin, target.x + 5 - margin);
+    const auto [firstY, lastY] = tenthsInside(target.y - 5 + margin, target.y + 5 - margin);
+    if (firstX > lastX || firstY > lastY) {
+        return std::nullopt;
+    }
+    const auto columns = std::size_t(lastX - firstX + 1);
+    const auto rows = std::size_t(lastY - firstY + 1);
+    // Each neighbour blocks a rectangle of grid points; a summed table
+    // marks them all in one pass, however many neighbours there are.
+    std::vector<int> blocked((columns + 1) * (rows + 1), 0);
+    const auto at = [&](std::size_t column, std::size_t row) -> int & {
+        return blocked[row * (columns + 1) + column];
+    };
+    for (const DrawingTexts::Text *text : near) {
+        const auto [lowX, highX] = tenthsInside(text->x - 5 - margin, text->x + 5 + margin);
+        const auto [lowY, highY] = tenthsInside(text->y - 5 - margin, text->y + 5 + margin);
+        const long long left = std::max(lowX, firstX) - firstX;
+        const long long right = std::min(highX, lastX) - firstX;
+        const long long top = std::max(lowY, firstY) - firstY;
+        const long long bottom = std::min(highY, lastY) - firstY;
+        if (left > right || top > bottom) {
+            continue;
+        }
+        at(std::size_t(left), std::size_t(top)) += 1;
+        at(std::size_t(right + 1), std::size_t(top)) -= 1;
+        at(std::size_t(left), std::size_t(bottom + 1)) -= 1;
+        at(std::size_t(right + 1), std::size_t(bottom + 1)) += 1;
+    }
+    std::optional<std::pair<double, double>> best;
+    double bestDistance = 0;
+    std::vector<int> runningColumn(columns + 1, 0);
+    for (std::size_t row = 0; row < rows; ++row) {
+        int running = 0;
+        for (std::size_t column = 0; column < columns; ++column) {
+            runningColumn[column] += at(column, row);
+            running += runningColumn[column];
+            if (running != 0) {
+                continue;
+            }
+            const double x = double(firstX + static_cast<long long>(column)) / 10;
+            const double y = double(firstY + static_cast<long long>(row)) / 10;
+            const double distance = std::hypot(x - target.x, y - target.y);
+            if ((!best || distance < bestDistance) && holdsOnly(x, y, target, near)) {
+                best = std::pair{x, y};
+                bestDistance = distance;
+            }
+        }
+    }
+    return best;
+}
+
+} // namespace
+
 std::optional<std::pair<double, double>> DrawingTexts::pointCapturingOnly(const QList<Text> &texts,
                                                                           qsizetype index)
 {
@@ -162,55 +223,7 @@ std::optional<std::pair<double, double>> DrawingTexts::pointCapturingOnly(const 
     // Widest margins first, so that the same title block drawn a little
     // differently still reads the same; nearest the text among equals.
     for (const double margin : {2.0, 1.0, 0.5, 0.2, 0.05}) {
-        const auto [firstX, lastX] = tenthsInside(target.x - 5 + margin, target.x + 5 - margin);
-        const auto [firstY, lastY] = tenthsInside(target.y - 5 + margin, target.y + 5 - margin);
-        if (firstX > lastX || firstY > lastY) {
-            continue;
-        }
-        const auto columns = std::size_t(lastX - firstX + 1);
-        const auto rows = std::size_t(lastY - firstY + 1);
-        // Each neighbour blocks a rectangle of grid points; a summed table
-        // marks them all in one pass, however many neighbours there are.
-        std::vector<int> blocked((columns + 1) * (rows + 1), 0);
-        const auto at = [&](std::size_t column, std::size_t row) -> int & {
-            return blocked[row * (columns + 1) + column];
-        };
-        for (const Text *text : near) {
-            const auto [lowX, highX] = tenthsInside(text->x - 5 - margin, text->x + 5 + margin);
-            const auto [lowY, highY] = tenthsInside(text->y - 5 - margin, text->y + 5 + margin);
-            const long long left = std::max(lowX, firstX) - firstX;
-            const long long right = std::min(highX, lastX) - firstX;
-            const long long top = std::max(lowY, firstY) - firstY;
-            const long long bottom = std::min(highY, lastY) - firstY;
-            if (left > right || top > bottom) {
-                continue;
-            }
-            at(std::size_t(left), std::size_t(top)) += 1;
-            at(std::size_t(right + 1), std::size_t(top)) -= 1;
-            at(std::size_t(left), std::size_t(bottom + 1)) -= 1;
-            at(std::size_t(right + 1), std::size_t(bottom + 1)) += 1;
-        }
-        std::optional<std::pair<double, double>> best;
-        double bestDistance = 0;
-        std::vector<int> runningColumn(columns + 1, 0);
-        for (std::size_t row = 0; row < rows; ++row) {
-            int running = 0;
-            for (std::size_t column = 0; column < columns; ++column) {
-                runningColumn[column] += at(column, row);
-                running += runningColumn[column];
-                if (running != 0) {
-                    continue;
-                }
-                const double x = double(firstX + static_cast<long long>(column)) / 10;
-                const double y = double(firstY + static_cast<long long>(row)) / 10;
-                const double distance = std::hypot(x - target.x, y - target.y);
-                if ((!best || distance < bestDistance) && holdsOnly(x, y, target, near)) {
-                    best = std::pair{x, y};
-                    bestDistance = distance;
-                }
-            }
-        }
-        if (best) {
+        if (const auto best = nearestFreePoint(target, near, margin)) {
             return best;
         }
     }

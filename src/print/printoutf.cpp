@@ -86,16 +86,8 @@ QString destinationOf(const QPrinter &printer)
 
 } // namespace
 
-PrintOutF::PrintOutF(const TableModel &table, Dialogs &dialogs,
-                     std::function<void()> commitOpenEdit)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowCloseButtonHint),
-      m_table(table), m_dialogs(dialogs), m_commitOpenEdit(std::move(commitOpenEdit))
+void PrintOutF::createButtons()
 {
-    setWindowTitle(QStringLiteral("印刷"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(Twips::toPixels(11820), Twips::toPixels(7305));
-
     m_print = new QPushButton(QStringLiteral("印刷"), this);
     m_print->setGeometry(twipsRect(120, 0, 855, 375));
     m_print->setToolTip(QStringLiteral("表示中のページ、全ページまたは指定したページを印刷します"));
@@ -118,7 +110,10 @@ PrintOutF::PrintOutF(const TableModel &table, Dialogs &dialogs,
     pageCaption->setGeometry(twipsRect(10140, 120, 495, 255));
     m_page = new QLabel(this);
     m_page->setGeometry(twipsRect(10680, 120, 1080, 255));
+}
 
+void PrintOutF::createCanvas()
+{
     m_viewport = new QWidget(this); // clips the canvas
     m_viewport->setGeometry(twipsRect(120, 360, 11355, 6855));
     m_viewport->setAutoFillBackground(true);
@@ -152,10 +147,24 @@ PrintOutF::PrintOutF(const TableModel &table, Dialogs &dialogs,
     m_hscroll->setPageStep(10);
     m_hscroll->hide();
     connect(m_hscroll, &QScrollBar::valueChanged, this, &PrintOutF::placeCanvas);
+}
 
-    connect(m_print, &QPushButton::clicked, this, &PrintOutF::Command1_Click);
-    connect(m_next, &QPushButton::clicked, this, &PrintOutF::NextB_Click);
-    connect(m_front, &QPushButton::clicked, this, &PrintOutF::FrontB_Click);
+PrintOutF::PrintOutF(const TableModel &table, Dialogs &dialogs,
+                     std::function<void()> commitOpenEdit)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint),
+      m_table(table), m_dialogs(dialogs), m_commitOpenEdit(std::move(commitOpenEdit))
+{
+    setWindowTitle(QStringLiteral("印刷"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(Twips::toPixels(11820), Twips::toPixels(7305));
+
+    createButtons();
+    createCanvas();
+
+    connect(m_print, &QPushButton::clicked, this, &PrintOutF::printPages);
+    connect(m_next, &QPushButton::clicked, this, &PrintOutF::showNextPage);
+    connect(m_front, &QPushButton::clicked, this, &PrintOutF::showPreviousPage);
     connect(m_pdf, &QPushButton::clicked, this, &PrintOutF::savePdf);
 
     connect(&m_table, &TableModel::modelReset, this, &PrintOutF::tableChanged);
@@ -316,7 +325,7 @@ void PrintOutF::catchUp()
     }
 }
 
-void PrintOutF::NextB_Click()
+void PrintOutF::showNextPage()
 {
     catchUp();
     // Only forward while pages remain, however the table changed.
@@ -325,7 +334,7 @@ void PrintOutF::NextB_Click()
     }
 }
 
-void PrintOutF::FrontB_Click()
+void PrintOutF::showPreviousPage()
 {
     catchUp();
     if (m_pageNumber > 1) {
@@ -402,10 +411,10 @@ void PrintOutF::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
     case Qt::Key_PageDown:
-        NextB_Click();
+        showNextPage();
         break;
     case Qt::Key_PageUp:
-        FrontB_Click();
+        showPreviousPage();
         break;
     default:
         if (!handleViewKey(event)) {
@@ -438,7 +447,7 @@ void PrintOutF::showEvent(QShowEvent *event)
     }
 }
 
-void PrintOutF::Command1_Click()
+void PrintOutF::printPages()
 {
     if (m_commitOpenEdit) {
         m_commitOpenEdit();
@@ -467,6 +476,60 @@ void PrintOutF::Command1_Click()
     print(printer);
 }
 
+bool PrintOutF::queueTakes(const QPrinter &printer, const QString &destination, qsizetype sheets,
+                           QString &waiting)
+{
+    if (printer.outputFormat() != QPrinter::NativeFormat || !printer.outputFileName().isEmpty()) {
+        return true;
+    }
+    const QString refusal = PrintSpooler::refusalOfLastJob(printer.printerName());
+    if (!refusal.isEmpty()) {
+        m_dialogs.warning(this, QStringLiteral("印刷できませんでした。\n") + refusal);
+        return false;
+    }
+    // Taken, but a stopped queue only holds it.
+    const PrintSpooler::Queue queue = PrintSpooler::queueOf(printer.printerName());
+    if (queue.stopped) {
+        const QString reason =
+            queue.reason.isEmpty() ? QString() : QStringLiteral("（理由: %1）").arg(queue.reason);
+        m_dialogs.warning(this, QStringLiteral("プリンター「%1」は停止しています%2。\n%3 ページの"
+                                               "ジョブは、管理者がプリンターを再開するまで"
+                                               "待ちます。")
+                                    .arg(destination, reason)
+                                    .arg(sheets));
+        waiting = queue.reason.isEmpty()
+                      ? QStringLiteral("（停止中のため待機）")
+                      : QStringLiteral("（停止中のため待機: %1）").arg(queue.reason);
+    }
+    return true;
+}
+
+QString PrintOutF::scaleNote(const QPageLayout &layout, double scale)
+{
+    if (qFuzzyCompare(scale, 1.0)) {
+        return QString();
+    }
+    return layout.pageSize().id() == QPageSize::A4
+               ? QStringLiteral("（%1% に縮小）").arg(qRound(scale * 100))
+               : QStringLiteral("（%2 に合わせ %1%）")
+                     .arg(qRound(scale * 100))
+                     .arg(layout.pageSize().name());
+}
+
+void PrintOutF::copySelectedRows(TableModel &selection) const
+{
+    selection.SetupGridColumns();
+    QList<QString> cells;
+    for (const qsizetype row : m_selectedRows()) {
+        if (row >= 1 && row < m_table.Rows()) {
+            for (int column = 0; column < ColumnLayout::Count; ++column) {
+                cells.append(m_table.text(row, column));
+            }
+        }
+    }
+    selection.setDataCells(std::move(cells));
+}
+
 void PrintOutF::print(QPrinter &printer)
 {
     // The dialog may have changed the table's window (an edit finished).
@@ -475,16 +538,7 @@ void PrintOutF::print(QPrinter &printer)
     TableModel selection;
     const bool selected = printer.printRange() == QPrinter::Selection && m_selectedRows;
     if (selected) {
-        selection.SetupGridColumns();
-        QList<QString> cells;
-        for (const qsizetype row : m_selectedRows()) {
-            if (row >= 1 && row < m_table.Rows()) {
-                for (int column = 0; column < ColumnLayout::Count; ++column) {
-                    cells.append(m_table.text(row, column));
-                }
-            }
-        }
-        selection.setDataCells(std::move(cells));
+        copySelectedRows(selection);
     }
     const TableModel &source = selected ? selection : m_table;
     const int last = PageLayout::lastPage(source);
@@ -527,38 +581,10 @@ void PrintOutF::print(QPrinter &printer)
         return;
     }
     QString waiting;
-    if (printer.outputFormat() == QPrinter::NativeFormat && printer.outputFileName().isEmpty()) {
-        const QString refusal = PrintSpooler::refusalOfLastJob(printer.printerName());
-        if (!refusal.isEmpty()) {
-            m_dialogs.warning(this, QStringLiteral("印刷できませんでした。\n") + refusal);
-            return;
-        }
-        // Taken, but a stopped queue only holds it.
-        const PrintSpooler::Queue queue = PrintSpooler::queueOf(printer.printerName());
-        if (queue.stopped) {
-            const QString reason = queue.reason.isEmpty()
-                                       ? QString()
-                                       : QStringLiteral("（理由: %1）").arg(queue.reason);
-            m_dialogs.warning(this,
-                              QStringLiteral("プリンター「%1」は停止しています%2。\n%3 ページの"
-                                             "ジョブは、管理者がプリンターを再開するまで"
-                                             "待ちます。")
-                                  .arg(destination, reason)
-                                  .arg(pages.size() * copies));
-            waiting = queue.reason.isEmpty()
-                          ? QStringLiteral("（停止中のため待機）")
-                          : QStringLiteral("（停止中のため待機: %1）").arg(queue.reason);
-        }
+    if (!queueTakes(printer, destination, pages.size() * copies, waiting)) {
+        return;
     }
-    QString note;
-    if (!qFuzzyCompare(scale, 1.0)) {
-        const QPageLayout layout = printer.pageLayout();
-        note = layout.pageSize().id() == QPageSize::A4
-                   ? QStringLiteral("（%1% に縮小）").arg(qRound(scale * 100))
-                   : QStringLiteral("（%2 に合わせ %1%）")
-                         .arg(qRound(scale * 100))
-                         .arg(layout.pageSize().name());
-    }
+    const QString note = scaleNote(printer.pageLayout(), scale);
     showStatus(QStringLiteral("%1 ページを「").arg(pages.size()), destination,
                QStringLiteral("」に送りました") + waiting + note + QStringLiteral("。"));
 }

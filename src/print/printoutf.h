@@ -7,6 +7,7 @@
 
 class Dialogs;
 class QLabel;
+class QPageLayout;
 class QPrinter;
 class QPushButton;
 class QScrollBar;
@@ -28,10 +29,10 @@ public:
     // before printing or saving reads the table.
     PrintOutF(const TableModel &table, Dialogs &dialogs, std::function<void()> commitOpenEdit = {});
 
-    void NextB_Click();
-    void FrontB_Click();
+    void showNextPage();
+    void showPreviousPage();
     // Prints the page shown, every page or a range, as the dialog says.
-    void Command1_Click();
+    void printPages();
     void savePdf();
 
     // The list file shown (empty for an unsaved table): its name heads every
@@ -69,12 +70,22 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void createButtons(); // the buttons and the labels above the page
+    void createCanvas();  // the page and its scroll bars
     void showPage(int page);
     void drawCanvas();
     void tableChanged();
     // Draws the page again now when the table changed since it was drawn.
     void catchUp();
     void print(QPrinter &printer);
+    // The rows selected in the table's window, as a table of their own.
+    void copySelectedRows(TableModel &selection) const;
+    // After a job went to a printer: false (and told) when its queue refused
+    // it; a stopped queue that holds it is told and leaves `waiting` set.
+    bool queueTakes(const QPrinter &printer, const QString &destination, qsizetype sheets,
+                    QString &waiting);
+    // How a page was fitted to the paper, for the status line; empty at 100%.
+    static QString scaleNote(const QPageLayout &layout, double scale);
     // `before` + `destination` + `after`, the destination shortened in the
     // middle when the whole would not fit; the tip holds it whole.
     void showStatus(const QString &before, const QString &destination = {},

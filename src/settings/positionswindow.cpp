@@ -45,6 +45,32 @@ QString droppedPath(const QMimeData *data)
 
 } // namespace
 
+void PositionsWindow::createFields(int frameWidth, int fieldWidth)
+{
+    for (int field = 0; field < ColumnLayout::Count; ++field) {
+        auto *frame = new QGroupBox(ColumnLayout::title(field), this);
+        frame->setGeometry(twipsRect(120 + (field % 3) * (frameWidth + frameGap),
+                                     frameTops[std::size_t(field / 3)], frameWidth, 975));
+        const int labelYTop = field == ColumnLayout::SurfaceTreatment ? 600 : 615;
+        for (int axis = 0; axis < 2; ++axis) {
+            const int entry = 2 * field + axis;
+            auto *label =
+                new QLabel(axis == 0 ? QStringLiteral("X =") : QStringLiteral("Y ="), frame);
+            label->setGeometry(twipsRect(120, axis == 0 ? 285 : labelYTop, 255, 180));
+            auto *edit = new QLineEdit(frame);
+            edit->setGeometry(twipsRect(480, axis == 0 ? 240 : 600, fieldWidth, 270));
+            edit->setObjectName(QStringLiteral("Text1_%1").arg(entry));
+            // A drawing dropped on a box opens it instead of typing its path.
+            edit->setAcceptDrops(false);
+            connect(edit, &QLineEdit::textChanged, this, [this, entry] {
+                markField(entry);
+                Q_EMIT fieldsEdited();
+            });
+            m_fields[std::size_t(entry)] = edit;
+        }
+    }
+}
+
 PositionsWindow::PositionsWindow(PositionSettings &positions, Dialogs &dialogs, int set)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint),
@@ -71,28 +97,7 @@ PositionsWindow::PositionsWindow(PositionSettings &positions, Dialogs &dialogs, 
     setButton->setDefault(false);
     connect(setButton, &QPushButton::clicked, this, &PositionsWindow::confirm);
 
-    for (int field = 0; field < ColumnLayout::Count; ++field) {
-        auto *frame = new QGroupBox(ColumnLayout::title(field), this);
-        frame->setGeometry(twipsRect(120 + (field % 3) * (frameWidth + frameGap),
-                                     frameTops[std::size_t(field / 3)], frameWidth, 975));
-        const int labelYTop = field == ColumnLayout::SurfaceTreatment ? 600 : 615;
-        for (int axis = 0; axis < 2; ++axis) {
-            const int entry = 2 * field + axis;
-            auto *label =
-                new QLabel(axis == 0 ? QStringLiteral("X =") : QStringLiteral("Y ="), frame);
-            label->setGeometry(twipsRect(120, axis == 0 ? 285 : labelYTop, 255, 180));
-            auto *edit = new QLineEdit(frame);
-            edit->setGeometry(twipsRect(480, axis == 0 ? 240 : 600, fieldWidth, 270));
-            edit->setObjectName(QStringLiteral("Text1_%1").arg(entry));
-            // A drawing dropped on a box opens it instead of typing its path.
-            edit->setAcceptDrops(false);
-            connect(edit, &QLineEdit::textChanged, this, [this, entry] {
-                markField(entry);
-                Q_EMIT fieldsEdited();
-            });
-            m_fields[std::size_t(entry)] = edit;
-        }
-    }
+    createFields(frameWidth, fieldWidth);
     auto *drawingButton = new QPushButton(QStringLiteral("図面から選ぶ…"), this);
     drawingButton->setGeometry(twipsRect(windowWidth - 1905, 2370, 1815, 330));
     drawingButton->setAutoDefault(false);

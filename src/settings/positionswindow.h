@@ -56,6 +56,8 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // The six frames with their X and Y boxes, in twips.
+    void createFields(int frameWidth, int fieldWidth);
     void markField(int entry);
 
     PositionSettings &m_positions;

@@ -104,9 +104,9 @@ void TestPrintPreview::paging()
     QCOMPARE(preview->windowTitle(), QString("印刷"));
     for (const QChar step : steps) {
         if (step == u'n') {
-            preview->NextB_Click();
+            preview->showNextPage();
         } else if (step == u'f') {
-            preview->FrontB_Click();
+            preview->showPreviousPage();
         } else {
             QTest::keyClick(preview, step == u'D' ? Qt::Key_PageDown : Qt::Key_PageUp);
         }
@@ -121,7 +121,7 @@ void TestPrintPreview::reopeningStartsAfresh()
 {
     Fixture fixture(120);
     PrintOutF *preview = fixture.open();
-    preview->NextB_Click();
+    preview->showNextPage();
     const QImage page2 = preview->canvasImage();
     // Choosing 印刷 again only brings it to the front.
     QCOMPARE(fixture.open(), preview);
@@ -205,7 +205,7 @@ void TestPrintPreview::followsTheTable()
     Fixture fixture(rows);
     PrintOutF *preview = fixture.open();
     for (int step = 1; step < shown; ++step) {
-        preview->NextB_Click();
+        preview->showNextPage();
     }
     TableModel &table = fixture.window.table();
     if (rowsAfter < 0) {
@@ -223,12 +223,12 @@ void TestPrintPreview::followsTheTable()
     // What is shown is the page as a fresh preview of the changed table draws it.
     PrintOutF fresh(table, fixture.dialogs);
     for (int step = 1; step < page; ++step) {
-        fresh.NextB_Click();
+        fresh.showNextPage();
     }
     QTRY_COMPARE(preview->canvasImage(), fresh.canvasImage());
     // Never past the last page, however often 次ページ is asked for.
-    preview->NextB_Click();
-    preview->NextB_Click();
+    preview->showNextPage();
+    preview->showNextPage();
     QVERIFY(preview->currentPage() <= PageLayout::lastPage(table));
 }
 
@@ -289,11 +289,11 @@ void TestPrintPreview::printing()
     fixture.dialogs.pageRanges = pageRanges;
     fixture.dialogs.copies = copies;
     PrintOutF *preview = fixture.open();
-    preview->NextB_Click();
+    preview->showNextPage();
     // A cell edit still open is stored before anything is printed.
     fixture.window.setCommitOpenEdit(
         [&] { fixture.window.table().setText(51, 0, QStringLiteral("A-51改")); });
-    preview->Command1_Click();
+    preview->printPages();
     QCOMPARE(fixture.dialogs.shown.value(0).kind, QString("printer"));
     // The dialog offers the list's pages and starts with the page shown.
     QCOMPARE(fixture.dialogs.shown.value(0).text, QString("1-3 current"));
@@ -365,7 +365,7 @@ void TestPrintPreview::printsSelectedRows()
     grid->selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect);
     grid->selectionModel()->select(grid->model()->index(99, 2), QItemSelectionModel::Select);
     PrintOutF *preview = fixture.open();
-    preview->Command1_Click();
+    preview->printPages();
     QVERIFY(fixture.dialogs.selectionOffered);
     QProcess text;
     text.start("pdftotext", {"-layout", fixture.dialogs.printToFile, "-"});
@@ -381,7 +381,7 @@ void TestPrintPreview::printsSelectedRows()
     // One cell under the cursor is no selection of rows.
     grid->selectionModel()->select(grid->model()->index(3, 0), QItemSelectionModel::ClearAndSelect);
     fixture.dialogs.printerAccepted = {false};
-    preview->Command1_Click();
+    preview->printPages();
     QVERIFY(!fixture.dialogs.selectionOffered);
 }
 
