@@ -37,6 +37,18 @@ private:
         }
         return BatchRun(std::move(options), process).run();
     }
+    // The example drawing onto the kept list, with the example positions.
+    BatchRun::Options ontoList(const QString &output) const
+    {
+        BatchRun::Options options;
+        options.drawings = {drawing};
+        options.xy = {examplePositions()};
+        options.hasXy = true;
+        options.hasList = true;
+        options.list = list;
+        options.output = output;
+        return options;
+    }
     static QString examplePositions()
     {
         QFile file(QStringLiteral(TAVO_EXAMPLES "/positions.txt"));
@@ -135,13 +147,7 @@ void TestBatchRun::targetsThatWouldDestroyAnInput()
     for (QString *text : {&output, &pdf, &told}) {
         text->replace("$DRAWING", drawing).replace("$LIST", list).replace("$DIR", dir.path());
     }
-    BatchRun::Options options;
-    options.drawings = {drawing};
-    options.xy = {examplePositions()};
-    options.hasXy = true;
-    options.hasList = true;
-    options.list = list;
-    options.output = output;
+    BatchRun::Options options = ontoList(output);
     options.pdf = pdf;
     const qint64 drawingSize = QFileInfo(drawing).size();
     QCOMPARE(run(options, readOnlyNames), int(BatchRun::UsageError));
@@ -209,13 +215,7 @@ void TestBatchRun::keptListIsNeverWrittenOverInPart()
     const QByteArray before =
         (added.startsWith("\"Z-10\",\"\xE2") ? "\xEF\xBB\xBF" : "") + kept + added;
     write(list, before);
-    BatchRun::Options options;
-    options.drawings = {drawing};
-    options.xy = {examplePositions()};
-    options.hasXy = true;
-    options.hasList = true;
-    options.list = list;
-    options.output = ontoItself ? list : dir.filePath("out.txt");
+    BatchRun::Options options = ontoList(ontoItself ? list : dir.filePath("out.txt"));
     QCOMPARE(run(options), int(BatchRun::Failure));
     QVERIFY2(m_told.join('\n').contains(told), qPrintable(m_told.join('\n')));
     QCOMPARE(contents(list), before);
@@ -228,13 +228,7 @@ void TestBatchRun::oldListIsWrittenBackInTodaysForm()
     // An inch mark as the old tool wrote it: a lone quote inside the cell.
     write(list, "\"Z-1\",\"\xC6\xAF\xCC\xDF\xD9 3/4\"\" ,\"\",\"\",\"1\",\"\"\r\n"
                 "\"Z-2\",\"\",\"\",\"\",\"2\",\"\"\r\n");
-    BatchRun::Options options;
-    options.drawings = {drawing};
-    options.xy = {examplePositions()};
-    options.hasXy = true;
-    options.hasList = true;
-    options.list = list;
-    options.output = list;
+    BatchRun::Options options = ontoList(list);
     QCOMPARE(run(options), int(BatchRun::Success));
     QVERIFY2(m_told.join('\n').contains("古い形式として読みました"), qPrintable(m_told.join('\n')));
     const QByteArray written = contents(list);
