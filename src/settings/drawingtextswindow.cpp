@@ -67,7 +67,9 @@ QRect besideOf(const QRect &anchor, const QSize &wanted, const QSize &least, con
 } // namespace
 
 DrawingTextsWindow::DrawingTextsWindow(PositionsWindow &positions)
-    : QWidget(&positions, Qt::Window), m_positions(positions), m_model(new DrawingTextsModel(this)),
+    // Kept above its settings window, yet modeless and resizable.
+    : QWidget(&positions, Qt::Dialog | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      m_positions(positions), m_model(new DrawingTextsModel(this)),
       m_sorted(new QSortFilterProxyModel(this)), m_view(new DrawingTextsView),
       m_list(new QTableView), m_summary(new QLabel), m_hover(new QLabel), m_status(new QLabel)
 {

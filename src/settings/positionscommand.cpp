@@ -24,8 +24,9 @@ void PositionsCommand::open(int set)
     if (!m_window) {
         m_window = new PositionsWindow(m_main.positions(), m_main.dialogs(), set);
         // Owned by the main window, so it stays above it (a click on the table
-        // no longer hides it) while both remain usable.
-        m_window->setParent(&m_main, m_window->windowFlags());
+        // no longer hides it) while both remain usable. A dialog by type, since
+        // only that keeps it above its owner under X11 window managers too.
+        m_window->setParent(&m_main, (m_window->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
     } else {
         m_window->reload();
     }
