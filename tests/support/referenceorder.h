@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/collationkey.h"
 #include "shell/decimalnumber.h"
 
 #include <QCollator>
@@ -34,7 +35,9 @@ public:
         if (a || b) {
             return a.has_value();
         }
-        return m_collator.compare(left, right) < 0;
+        // Through the same key as the table: ICU's compare() and its sort
+        // keys disagree on texts made only of ignorable characters.
+        return CollationKey(m_collator, left).compare(CollationKey(m_collator, right)) < 0;
     }
 
     QList<qsizetype> order(const QStringList &texts) const
