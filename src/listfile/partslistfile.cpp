@@ -161,7 +161,7 @@ PartsListFile::ReadResult PartsListFile::read(const QString &path, bool asRecord
         }
         result.records.reset();
     }
-    PartsListReader::Result records = PartsListReader::read(std::move(bytes), MaxRecords);
+    PartsListReader::Result records = PartsListReader::read(bytes, MaxRecords);
     if (records.recordLimitReached) {
         result.error =
             QStringLiteral("データが多すぎます（読めるのは %1 行まで）。").arg(MaxRecords);

@@ -3,56 +3,43 @@
 #include "platform/codepage.h"
 
 #include <QHashFunctions>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <type_traits>
 #include <unordered_map>
 
 namespace {
 
-// The reader runs on the decoded text, or straight on the bytes of a list
-// in code page 932 when every byte is a character: the separators, quotes
-// and blanks are ASCII and never part of a double-byte character, so both
-// give the same fields, and the bytes way decodes each cell once, never the
-// whole file.
-template <typename View> bool isBlank(View text, qsizetype at)
+// The reader runs straight on the bytes, in code page 932 or UTF-8 alike:
+// the separators, quotes and blanks are ASCII, never part of a character of
+// two bytes or more, so each cell is decoded once and the whole file never.
+bool isBlank(char c)
 {
-    return text.data()[at] == ' ' || text.data()[at] == '\t';
+    return c == ' ' || c == '\t';
 }
 
-template <typename View> bool isLineEnd(View text, qsizetype at)
+bool isLineEnd(char c)
 {
-    return text.data()[at] == '\r' || text.data()[at] == '\n';
+    return c == '\r' || c == '\n';
 }
 
-template <typename View> bool isSeparator(View text, qsizetype at)
+bool isSeparator(char c)
 {
-    return text.data()[at] == ',' || isLineEnd(text, at);
+    return c == ',' || isLineEnd(c);
 }
 
 enum class Separator { Comma, LineEnd, EndOfText };
 
-qsizetype indexOfQuote(QStringView text, qsizetype from)
-{
-    return text.indexOf(u'"', from);
-}
-
-qsizetype indexOfQuote(QByteArrayView bytes, qsizetype from)
-{
-    const void *found = std::memchr(bytes.data() + from, '"', std::size_t(bytes.size() - from));
-    return found ? static_cast<const char *>(found) - bytes.data() : -1;
-}
-
 // Cells repeat down a column (materials, finishes, quantities): equal texts
 // of a column share one string, which saves an allocation and its memory per
 // cell. A column whose texts rarely repeat (drawing numbers) stops looking.
-template <typename View> class SharedTexts
+class SharedTexts
 {
 public:
-    // `make` turns the view into its text; nullopt when it cannot.
-    template <typename Make> std::optional<QString> take(View text, const Make &make)
+    // `make` turns the bytes into their text.
+    template <typename Make> QString take(QByteArrayView text, const Make &make)
     {
         if (text.isEmpty()) {
             return QString();
@@ -65,9 +52,9 @@ public:
             ++m_hits;
             return found->second;
         }
-        std::optional<QString> made = make(text);
-        if (made && m_known.size() < maxTexts) {
-            m_known.emplace(text, *made); // the view is into the text being read
+        QString made = make(text);
+        if (m_known.size() < maxTexts) {
+            m_known.emplace(text, made); // the view is into the bytes being read
         }
         if (++m_misses >= probe && m_hits < m_misses) {
             m_looking = false;
@@ -85,12 +72,12 @@ private:
     // fall into one bucket.
     struct Hash
     {
-        std::size_t operator()(View text) const noexcept
+        std::size_t operator()(QByteArrayView text) const noexcept
         {
             return qHash(text, QHashSeed::globalSeed());
         }
     };
-    std::unordered_map<View, QString, Hash> m_known;
+    std::unordered_map<QByteArrayView, QString, Hash> m_known;
     qsizetype m_hits = 0;
     qsizetype m_misses = 0;
     bool m_looking = true;
@@ -108,29 +95,15 @@ struct Field
 // mark gave 3/4"", and only a quote before a separator closed the field.
 enum class QuoteStyle { Doubled, AsWritten };
 
-QString textOf(QStringView text)
-{
-    return text.toString();
-}
-
-std::optional<QString> textOf(QByteArrayView bytes)
-{
-    QString text;
-    if (!CodePage::decodeValid(bytes, text)) {
-        return std::nullopt;
-    }
-    return text;
-}
-
 // The fields of the text one after the other. Each field takes the separator
 // that ends it, so the line end after a record's sixth field goes with that
 // record and a file ends right after its last record.
-template <typename View> class FieldStream
+class FieldStream
 {
 public:
     // A stream that only counts (`build` false) leaves every field's text empty.
-    FieldStream(View text, QuoteStyle style, bool build = true)
-        : m_text(text), m_style(style), m_build(build)
+    FieldStream(QByteArrayView text, bool utf8, QuoteStyle style, bool build = true)
+        : m_text(text), m_style(style), m_utf8(utf8), m_build(build)
     {}
 
     qsizetype position() const { return m_position; }
@@ -140,16 +113,16 @@ public:
         m_position = position;
         m_style = style;
     }
-    // Bytes that are no character were met: the fields are not to be used.
+    // Bytes that are no character were met (and read as U+FFFD).
     bool invalid() const { return m_invalid; }
 
     // `shared` is where the field's text may be found already.
-    Field next(SharedTexts<View> *shared = nullptr)
+    Field next(SharedTexts *shared = nullptr)
     {
         m_shared = shared;
         skipBlanks();
         Field field;
-        if (m_position < m_text.size() && unit(m_position) == '"') {
+        if (m_position < m_text.size() && m_text[m_position] == '"') {
             readQuoted(field);
         } else {
             readPlain(field);
@@ -161,7 +134,7 @@ public:
 private:
     void skipBlanks()
     {
-        while (m_position < m_text.size() && isBlank(m_text, m_position)) {
+        while (m_position < m_text.size() && isBlank(m_text[m_position])) {
             ++m_position;
         }
     }
@@ -171,10 +144,10 @@ private:
     bool closes(qsizetype found)
     {
         qsizetype after = found + 1;
-        while (after < m_text.size() && isBlank(m_text, after)) {
+        while (after < m_text.size() && isBlank(m_text[after])) {
             ++after;
         }
-        if (after == m_text.size() || isSeparator(m_text, after)) {
+        if (after == m_text.size() || isSeparator(m_text[after])) {
             m_position = after;
             return true;
         }
@@ -184,10 +157,9 @@ private:
     void readQuoted(Field &field)
     {
         ++m_position;
-        const qsizetype start = m_position;
-        qsizetype segment = start;
+        qsizetype segment = m_position;
         for (;;) {
-            const qsizetype found = indexOfQuote(m_text, m_position);
+            const qsizetype found = indexOfQuote();
             if (found < 0) {
                 appendText(field, segment, m_text.size());
                 field.unclosedQuote = true;
@@ -195,14 +167,14 @@ private:
                 return;
             }
             const qsizetype after = found + 1;
-            if (m_style == QuoteStyle::Doubled && after < m_text.size() && unit(after) == '"') {
+            if (m_style == QuoteStyle::Doubled && after < m_text.size() && m_text[after] == '"') {
                 appendText(field, segment, after);
                 m_position = after + 1;
                 segment = m_position;
             } else {
                 // Of a run of quotes only the last can close the field.
                 qsizetype last = found;
-                while (last + 1 < m_text.size() && unit(last + 1) == '"') {
+                while (last + 1 < m_text.size() && m_text[last + 1] == '"') {
                     ++last;
                 }
                 if (closes(last)) {
@@ -230,7 +202,7 @@ private:
     void readPlain(Field &field)
     {
         const qsizetype start = m_position;
-        while (m_position < m_text.size() && !isSeparator(m_text, m_position)) {
+        while (m_position < m_text.size() && !isSeparator(m_text[m_position])) {
             ++m_position;
         }
         if (m_build) {
@@ -238,15 +210,33 @@ private:
         }
     }
 
-    QString cellText(View text)
+    qsizetype indexOfQuote() const
     {
-        const auto make = [](View view) -> std::optional<QString> { return textOf(view); };
-        std::optional<QString> made = m_shared ? m_shared->take(text, make) : make(text);
-        if (!made) {
-            m_invalid = true;
-            return QString();
+        const void *found =
+            std::memchr(m_text.data() + m_position, '"', std::size_t(m_text.size() - m_position));
+        return found ? static_cast<const char *>(found) - m_text.data() : -1;
+    }
+
+    QString cellText(QByteArrayView bytes)
+    {
+        const auto make = [this](QByteArrayView cell) { return decode(cell); };
+        return m_shared ? m_shared->take(bytes, make) : make(bytes);
+    }
+
+    QString decode(QByteArrayView bytes)
+    {
+        if (m_utf8) {
+            QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+            QString text = decoder(bytes);
+            m_invalid = m_invalid || decoder.hasError();
+            return text;
         }
-        return *std::move(made);
+        QString text;
+        if (!CodePage::decodeValid(bytes, text)) {
+            m_invalid = true;
+            text = CodePage::decode(bytes);
+        }
+        return text;
     }
 
     Separator takeSeparator()
@@ -254,32 +244,31 @@ private:
         if (m_position >= m_text.size()) {
             return Separator::EndOfText;
         }
-        const auto c = unit(m_position++);
+        const char c = m_text[m_position++];
         if (c == ',') {
             return Separator::Comma;
         }
-        if (c == '\r' && m_position < m_text.size() && unit(m_position) == '\n') {
+        if (c == '\r' && m_position < m_text.size() && m_text[m_position] == '\n') {
             ++m_position;
         }
         return Separator::LineEnd;
     }
 
-    auto unit(qsizetype at) const { return m_text.data()[at]; }
-
-    View m_text;
+    QByteArrayView m_text;
     QuoteStyle m_style;
+    bool m_utf8;
     bool m_build;
     bool m_invalid = false;
-    SharedTexts<View> *m_shared = nullptr;
+    SharedTexts *m_shared = nullptr;
     qsizetype m_position = 0;
 };
 
 // Blank lines and blanks after the last field are no record: many editors
 // leave an empty line at the end of a file.
-template <typename View> qsizetype contentEndOf(View text)
+qsizetype contentEndOf(QByteArrayView text)
 {
     qsizetype contentEnd = text.size();
-    while (contentEnd > 0 && (isBlank(text, contentEnd - 1) || isLineEnd(text, contentEnd - 1))) {
+    while (contentEnd > 0 && (isBlank(text[contentEnd - 1]) || isLineEnd(text[contentEnd - 1]))) {
         --contentEnd;
     }
     return contentEnd;
@@ -290,55 +279,39 @@ template <typename View> qsizetype lineAt(View text, qsizetype position)
 {
     qsizetype line = 1;
     for (qsizetype i = 0; i < position && i < text.size(); ++i) {
-        if (text.data()[i] == '\n' ||
-            (text.data()[i] == '\r' && (i + 1 >= text.size() || text.data()[i + 1] != '\n'))) {
+        if (text[i] == u'\n' ||
+            (text[i] == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n'))) {
             ++line;
         }
     }
     return line;
 }
 
-// Lines in the text, counted by line feeds (one line at least).
-qsizetype lineFeeds(QStringView text)
-{
-    return text.count(u'\n');
-}
-
-qsizetype lineFeeds(QByteArrayView bytes)
-{
-    qsizetype count = 0;
-    for (const char *at = bytes.data(), *end = at + bytes.size();
-         (at = static_cast<const char *>(std::memchr(at, '\n', std::size_t(end - at)))); ++at) {
-        ++count;
-    }
-    return count;
-}
-
 // Room for a record a line, so that a large list's cells are placed once.
 // Wrapped records only leave room unused, and memory never touched costs
 // nothing; a list with fewer line feeds than records grows as a list does,
 // and so does a short list, for which none of this pays.
-template <typename View> void reserveCells(QList<QString> &cells, View text, qsizetype recordLimit)
+void reserveCells(QList<QString> &cells, QByteArrayView text, qsizetype recordLimit)
 {
-    constexpr qsizetype worthIt = 1024 * 1024; // units of text
+    constexpr qsizetype worthIt = 1024 * 1024; // bytes
     if (text.size() < worthIt) {
         return;
     }
-    qsizetype records = lineFeeds(text) + 1;
+    qsizetype records = 1;
+    for (const char *at = text.data(), *end = at + text.size();
+         (at = static_cast<const char *>(std::memchr(at, '\n', std::size_t(end - at)))); ++at) {
+        ++records;
+    }
     if (recordLimit >= 0) {
         records = std::min(records, recordLimit + 1);
     }
     cells.reserve(records * PartsListReader::FieldsPerRecord);
 }
 
-bool hasQuotePair(QStringView text)
+// The forms differ only where two quotes meet.
+bool hasQuotePair(QByteArrayView text)
 {
-    return text.contains(u"\"\"");
-}
-
-bool hasQuotePair(QByteArrayView bytes)
-{
-    return bytes.contains("\"\"");
+    return text.contains("\"\"");
 }
 
 // How the quotes of the records are read: all one way, or each record the
@@ -357,19 +330,14 @@ struct RecordEnd
     bool atLineEnd() const { return complete && last != Separator::Comma; }
 };
 
-// Reads one record from `start` into `record` (nullptr: only counts).
-template <typename View>
-RecordEnd readRecord(FieldStream<View> &fields, qsizetype contentEnd, QuoteStyle style,
-                     qsizetype start, QString *record,
-                     std::type_identity_t<SharedTexts<View>> *shared)
+// Reads one record from `start` into `record` (nullptr: only counts);
+// `shared` holds a column's texts seen so far, one a field.
+RecordEnd readRecord(FieldStream &fields, qsizetype contentEnd, QuoteStyle style, qsizetype start,
+                     QString *record = nullptr, SharedTexts *shared = nullptr)
 {
-    constexpr int FieldsPerRecord = PartsListReader::FieldsPerRecord;
     fields.restart(start, style);
-    if (record) {
-        std::fill(record, record + FieldsPerRecord, QString());
-    }
     RecordEnd end;
-    while (end.taken < FieldsPerRecord) {
+    while (end.taken < PartsListReader::FieldsPerRecord) {
         // A comma promises one more field, even an empty one at the end.
         if (fields.position() >= contentEnd && end.last != Separator::Comma) {
             end.complete = false;
@@ -391,106 +359,143 @@ RecordEnd readRecord(FieldStream<View> &fields, qsizetype contentEnd, QuoteStyle
     return end;
 }
 
-// Records read in the two forms cost at most this many times the text's
-// length; past it, the form is chosen for the whole file.
-constexpr qsizetype recordByRecordWork = 4;
-
-// The records read one way; nullopt when bytes that are no character were
-// met, or when reading record by record took too long.
-template <typename View>
-std::optional<PartsListReader::Result> parseWith(View text, Reading reading, qsizetype recordLimit)
+// Reads the records one way.
+class RecordParser
 {
-    using Truncation = PartsListReader::Truncation;
-    constexpr int FieldsPerRecord = PartsListReader::FieldsPerRecord;
-    const qsizetype contentEnd = contentEndOf(text);
-    PartsListReader::Result result;
-    reserveCells(result.cells, text, recordLimit);
-    const QuoteStyle style =
-        reading == Reading::AsWritten ? QuoteStyle::AsWritten : QuoteStyle::Doubled;
-    FieldStream<View> fields(text, style);
-    FieldStream<View> probe(text, style, false);
-    std::array<SharedTexts<View>, FieldsPerRecord> shared;
-    constexpr qsizetype sharingFrom = 64; // records
-    qsizetype work = 0;
-    const qsizetype workLimit = recordByRecordWork * text.size() + 1024 * 1024;
-    qsizetype oursWithQuotes = 0;
+public:
+    RecordParser(QByteArrayView text, bool utf8, Reading reading, qsizetype recordLimit)
+        : m_text(text), m_contentEnd(contentEndOf(text)), m_reading(reading),
+          m_style(reading == Reading::AsWritten ? QuoteStyle::AsWritten : QuoteStyle::Doubled),
+          m_fields(text, utf8, m_style), m_probe(text, utf8, m_style, false),
+          m_recordLimit(recordLimit), m_workLimit(recordByRecordWork * text.size() + 1024 * 1024)
+    {
+        reserveCells(m_result.cells, text, recordLimit);
+    }
+
+    // Nullopt when reading record by record took too long.
+    std::optional<PartsListReader::Result> run()
+    {
+        while (m_fields.position() < m_contentEnd) {
+            if (m_recordLimit >= 0 && m_result.recordCount() >= m_recordLimit) {
+                m_result.recordLimitReached = true;
+                break;
+            }
+            const qsizetype start = m_fields.position();
+            QString *const record = newRecord();
+            RecordEnd end = readRecord(m_fields, m_contentEnd, m_style, start, record, sharing());
+            if (m_reading == Reading::RecordByRecord &&
+                hasQuotePair(m_text.sliced(start, end.stop - start))) {
+                end = eitherForm(start, end, record);
+                if (m_work > m_workLimit) {
+                    return std::nullopt;
+                }
+            }
+            if (!end.complete) {
+                m_result.truncation = truncation(start, end);
+                break;
+            }
+        }
+        if (m_reading == Reading::AsWritten) {
+            m_result.oldFormRecords = m_result.recordCount();
+            m_result.firstOldFormLine = 1;
+        }
+        m_result.mixedForms = m_result.oldFormRecords > 0 && m_oursWithQuotes > 0;
+        // Only whether there were any; the file's bytes are counted once, later.
+        m_result.replacedCharacters = m_fields.invalid() ? 1 : 0;
+        return std::move(m_result);
+    }
+
+private:
+    // Records read in the two forms cost at most this many times the text's
+    // length; past it, the form is chosen for the whole file.
+    static constexpr qsizetype recordByRecordWork = 4;
+    // Sharing only pays off in a long list; a short one saves its lookups.
+    static constexpr qsizetype sharingFrom = 64; // records
+
+    // The record's six cells are made empty and filled in place.
+    QString *newRecord()
+    {
+        const qsizetype first = m_result.cells.size();
+        m_result.cells.resize(first + PartsListReader::FieldsPerRecord);
+        return m_result.cells.data() + first;
+    }
+
+    SharedTexts *sharing()
+    {
+        return m_result.recordCount() > sharingFrom ? m_shared.data() : nullptr;
+    }
+
+    // The record at `start` read the old way too, and kept the way that
+    // ends it at a line end. Where both do, the shorter wins when the record
+    // after it fits too: an old record is one line, and a reading that ran
+    // over into the next lines took quotes for doubled. Where both end at
+    // the same line end, ours wins.
+    RecordEnd eitherForm(qsizetype start, const RecordEnd &ours, QString *record)
+    {
+        const RecordEnd old = readRecord(m_probe, m_contentEnd, QuoteStyle::AsWritten, start);
+        m_work += ours.stop - start + old.stop - start;
+        const bool takeOld =
+            old.atLineEnd() && (!ours.atLineEnd() || (old.stop < ours.stop && nextFits(old.stop)) ||
+                                (old.stop > ours.stop && !nextFits(ours.stop)));
+        RecordEnd end = ours;
+        if (takeOld) {
+            std::fill(record, record + PartsListReader::FieldsPerRecord, QString());
+            end = readRecord(m_fields, m_contentEnd, QuoteStyle::AsWritten, start, record);
+            if (m_result.oldFormRecords++ == 0) {
+                m_result.firstOldFormLine = lineAt(m_text, start);
+            }
+        } else if (old.stop != ours.stop) {
+            ++m_oursWithQuotes; // only ours reads it
+        }
+        m_fields.restart(end.stop, QuoteStyle::Doubled);
+        return end;
+    }
+
     // Whether a record read either way from `start` ends at a line end.
-    const auto nextFits = [&](qsizetype start) {
-        if (start >= contentEnd) {
+    bool nextFits(qsizetype start)
+    {
+        if (start >= m_contentEnd) {
             return true;
         }
-        for (const QuoteStyle probeStyle : {QuoteStyle::Doubled, QuoteStyle::AsWritten}) {
-            const RecordEnd end =
-                readRecord(probe, contentEnd, probeStyle, start, nullptr, nullptr);
-            work += end.stop - start;
+        for (const QuoteStyle style : {QuoteStyle::Doubled, QuoteStyle::AsWritten}) {
+            const RecordEnd end = readRecord(m_probe, m_contentEnd, style, start);
+            m_work += end.stop - start;
             if (end.atLineEnd()) {
                 return true;
             }
         }
         return false;
-    };
+    }
 
-    while (fields.position() < contentEnd) {
-        if (recordLimit >= 0 && result.recordCount() >= recordLimit) {
-            result.recordLimitReached = true;
-            break;
-        }
-        const qsizetype recordStart = fields.position();
-        // The record's six cells are made empty first and filled in place.
-        const qsizetype firstCell = result.cells.size();
-        result.cells.resize(firstCell + FieldsPerRecord);
-        QString *const record = result.cells.data() + firstCell;
-        // Sharing only pays off in a long list; a short one saves its lookups.
-        SharedTexts<View> *const sharing =
-            result.recordCount() > sharingFrom ? shared.data() : nullptr;
-        RecordEnd end = readRecord(fields, contentEnd, style, recordStart, record, sharing);
-        // The two forms differ only where two quotes meet.
-        if (reading == Reading::RecordByRecord &&
-            hasQuotePair(text.sliced(recordStart, end.stop - recordStart))) {
-            const RecordEnd old =
-                readRecord(probe, contentEnd, QuoteStyle::AsWritten, recordStart, nullptr, nullptr);
-            work += end.stop - recordStart + old.stop - recordStart;
-            // Where both end at a line end, the shorter wins when the record
-            // after it fits too: an old record is one line, and a reading
-            // that ran over into the next lines took quotes for doubled.
-            // Where both end at the same line end, ours wins.
-            const bool takeOld = old.atLineEnd() &&
-                                 (!end.atLineEnd() || (old.stop < end.stop && nextFits(old.stop)) ||
-                                  (old.stop > end.stop && !nextFits(end.stop)));
-            if (takeOld) {
-                end = readRecord(fields, contentEnd, QuoteStyle::AsWritten, recordStart, record,
-                                 nullptr);
-                if (result.oldFormRecords++ == 0) {
-                    result.firstOldFormLine = lineAt(text, recordStart);
-                }
-            } else if (old.stop != end.stop) {
-                ++oursWithQuotes; // only ours reads it
-            }
-            fields.restart(end.stop, QuoteStyle::Doubled);
-            if (work > workLimit) {
-                return std::nullopt;
-            }
-        }
-        if (fields.invalid()) {
-            return std::nullopt;
-        }
-        if (!end.complete) {
-            Truncation truncation;
-            truncation.record = result.recordCount() - 1;
-            truncation.completeFields = end.taken - (end.unclosed ? 1 : 0);
-            truncation.insideQuotes = end.unclosed;
-            truncation.startLine = lineAt(text, recordStart);
-            truncation.endLine = lineAt(text, end.unclosed ? text.size() : contentEnd);
-            result.truncation = truncation;
-            break;
-        }
+    PartsListReader::Truncation truncation(qsizetype start, const RecordEnd &end) const
+    {
+        PartsListReader::Truncation truncation;
+        truncation.record = m_result.recordCount() - 1;
+        truncation.completeFields = end.taken - (end.unclosed ? 1 : 0);
+        truncation.insideQuotes = end.unclosed;
+        truncation.startLine = lineAt(m_text, start);
+        truncation.endLine = lineAt(m_text, end.unclosed ? m_text.size() : m_contentEnd);
+        return truncation;
     }
-    if (reading == Reading::AsWritten) {
-        result.oldFormRecords = result.recordCount();
-        result.firstOldFormLine = 1;
-    }
-    result.mixedForms = result.oldFormRecords > 0 && oursWithQuotes > 0;
-    return result;
+
+    QByteArrayView m_text;
+    qsizetype m_contentEnd;
+    Reading m_reading;
+    QuoteStyle m_style;
+    FieldStream m_fields;
+    FieldStream m_probe;
+    qsizetype m_recordLimit;
+    qsizetype m_workLimit;
+    qsizetype m_work = 0;
+    qsizetype m_oursWithQuotes = 0;
+    std::array<SharedTexts, PartsListReader::FieldsPerRecord> m_shared;
+    PartsListReader::Result m_result;
+};
+
+std::optional<PartsListReader::Result> parseWith(QByteArrayView text, bool utf8, Reading reading,
+                                                 qsizetype recordLimit)
+{
+    return RecordParser(text, utf8, reading, recordLimit).run();
 }
 
 // The text read one way: whether it is a whole number of records, whether
@@ -503,14 +508,13 @@ struct Shape
     qsizetype records = 0;
 };
 
-template <typename View> Shape shapeOf(View text, QuoteStyle style)
+Shape shapeOf(QByteArrayView text, QuoteStyle style)
 {
     const qsizetype contentEnd = contentEndOf(text);
-    FieldStream<View> fields(text, style, false);
+    FieldStream fields(text, false, style, false);
     Shape shape;
     while (fields.position() < contentEnd) {
-        const RecordEnd end =
-            readRecord(fields, contentEnd, style, fields.position(), nullptr, nullptr);
+        const RecordEnd end = readRecord(fields, contentEnd, style, fields.position());
         if (!end.complete) {
             return {false, false, shape.records};
         }
@@ -530,103 +534,79 @@ template <typename View> Shape shapeOf(View text, QuoteStyle style)
 // record is read the way that ends it at a line end, ours where both do.
 // Lists whose records wrap lines are read our way, or the old way when only
 // that gives whole records.
-template <typename View>
-std::optional<PartsListReader::Result> parseEitherWay(View text, qsizetype recordLimit)
+PartsListReader::Result parseEitherWay(QByteArrayView text, bool utf8, qsizetype recordLimit)
 {
-    // The forms differ only where two quotes meet.
     if (!hasQuotePair(text)) {
-        return parseWith(text, Reading::Doubled, recordLimit);
+        return *parseWith(text, utf8, Reading::Doubled, recordLimit);
     }
     const Shape doubled = shapeOf(text, QuoteStyle::Doubled);
     const Shape asWritten = shapeOf(text, QuoteStyle::AsWritten);
     if (doubled.endsAtLineEnds) {
-        std::optional<PartsListReader::Result> ours =
-            parseWith(text, Reading::Doubled, recordLimit);
+        PartsListReader::Result ours = *parseWith(text, utf8, Reading::Doubled, recordLimit);
         // Our own lists keep a line break inside a quoted cell, and the old
         // reading would split such a record: a list we wrote reads our way.
         const bool oursHasLineBreaks =
-            ours && std::any_of(ours->cells.cbegin(), ours->cells.cend(), [](const QString &cell) {
+            std::any_of(ours.cells.cbegin(), ours.cells.cend(), [](const QString &cell) {
                 return cell.contains(QLatin1Char('\n')) || cell.contains(QLatin1Char('\r'));
             });
         if (oursHasLineBreaks || !asWritten.endsAtLineEnds ||
             asWritten.records <= doubled.records) {
             return ours;
         }
-        return parseWith(text, Reading::AsWritten, recordLimit);
+        return *parseWith(text, utf8, Reading::AsWritten, recordLimit);
     }
-    std::optional<PartsListReader::Result> mixed =
-        parseWith(text, Reading::RecordByRecord, recordLimit);
-    if (mixed && !mixed->truncation) {
-        return mixed;
+    if (std::optional<PartsListReader::Result> mixed =
+            parseWith(text, utf8, Reading::RecordByRecord, recordLimit);
+        mixed && !mixed->truncation) {
+        return *std::move(mixed);
     }
-    mixed.reset();
     // Whole records no way record by record (or too slow to tell): one form
     // for the whole file, the old one where only it gives whole records.
     const bool old = asWritten.whole && !doubled.whole;
-    return parseWith(text, old ? Reading::AsWritten : Reading::Doubled, recordLimit);
+    return *parseWith(text, utf8, old ? Reading::AsWritten : Reading::Doubled, recordLimit);
 }
 
 constexpr char utf8Mark[] = "\xEF\xBB\xBF";
+
+bool hasUtf8Mark(QByteArrayView bytes)
+{
+    return bytes.startsWith(QByteArrayView(utf8Mark, 3));
+}
 
 } // namespace
 
 QString PartsListReader::decode(QByteArrayView bytes)
 {
-    if (bytes.startsWith(QByteArrayView(utf8Mark, 3))) {
+    if (hasUtf8Mark(bytes)) {
         return CodePage::decodeUtf8(bytes.sliced(3));
     }
     return CodePage::decode(bytes);
 }
 
-namespace {
-
-// `owned`, when given, holds the bytes and is let go of once they are decoded.
-PartsListReader::Result readBytes(QByteArrayView bytes, QByteArray *owned, qsizetype recordLimit)
-{
-    using Result = PartsListReader::Result;
-    const bool utf8 = bytes.startsWith(QByteArrayView(utf8Mark, 3));
-    if (!utf8) {
-        if (std::optional<Result> result = parseEitherWay(bytes, recordLimit)) {
-            return *std::move(result);
-        }
-    }
-    QString text = PartsListReader::decode(bytes);
-    // Bytes the code page has no character for came out as U+FFFD; only a
-    // UTF-8 list can hold that character itself.
-    const QChar replacement(QChar::ReplacementCharacter);
-    const qsizetype first = text.indexOf(replacement);
-    qsizetype replaced = 0;
-    qsizetype replacedLine = 0;
-    if (first >= 0) {
-        replaced = text.count(replacement) - (utf8 ? bytes.count("\xEF\xBF\xBD") : 0);
-        replacedLine = replaced > 0 ? lineAt(QStringView(text), first) : 0;
-    }
-    // A large list is held once as bytes, once as text and once as cells,
-    // never all three at a time.
-    if (owned) {
-        *owned = QByteArray();
-    }
-    Result result = PartsListReader::parse(text, recordLimit);
-    result.replacedCharacters = replaced;
-    result.firstReplacedLine = replacedLine;
-    return result;
-}
-
-} // namespace
-
 PartsListReader::Result PartsListReader::read(QByteArrayView bytes, qsizetype recordLimit)
 {
-    return readBytes(bytes, nullptr, recordLimit);
-}
-
-PartsListReader::Result PartsListReader::read(QByteArray &&bytes, qsizetype recordLimit)
-{
-    return readBytes(bytes, &bytes, recordLimit);
+    const bool utf8 = hasUtf8Mark(bytes);
+    Result result = parseEitherWay(utf8 ? bytes.sliced(3) : bytes, utf8, recordLimit);
+    if (result.replacedCharacters > 0) {
+        // Counted over the file, as a record may have been read in both forms.
+        if (utf8) {
+            // Only a UTF-8 list can hold U+FFFD itself.
+            const QString text = decode(bytes);
+            const QChar replacement(QChar::ReplacementCharacter);
+            result.replacedCharacters = text.count(replacement) - bytes.count("\xEF\xBF\xBD");
+            result.firstReplacedLine = lineAt(QStringView(text), text.indexOf(replacement));
+        } else {
+            qsizetype first = 0;
+            result.replacedCharacters = CodePage::countInvalid(bytes, &first);
+            result.firstReplacedLine = lineAt(bytes, first);
+        }
+    }
+    return result;
 }
 
 PartsListReader::Result PartsListReader::parse(QStringView text, qsizetype recordLimit)
 {
-    return *parseEitherWay(text, recordLimit);
+    return read(QByteArrayView(utf8Mark, 3).toByteArray() + text.toUtf8(), recordLimit);
 }
 
 QString PartsListReader::describe(const Truncation &truncation)

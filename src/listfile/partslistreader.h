@@ -55,8 +55,7 @@ public:
     static QString decode(QByteArrayView bytes);
 
     static Result read(QByteArrayView bytes, qsizetype recordLimit = -1);
-    // The same, letting go of the bytes once they are decoded.
-    static Result read(QByteArray &&bytes, qsizetype recordLimit = -1);
+    // The records of a text, as read from its bytes in UTF-8.
     static Result parse(QStringView text, qsizetype recordLimit = -1);
 
     // One or two sentences for the user about a file that ended inside a record.

@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -49,58 +50,46 @@ public:
         }
     }
 
-    // Characters written from `bytes`, or -1 at the first sequence that is
-    // no character (`out` holds room for one character a byte).
-    qsizetype decode(QByteArrayView bytes, char16_t *out) const
+    // Hands `emit` each character of `bytes` and the byte it starts at, a
+    // sequence that is no character as noCharacter: a lead byte with a byte
+    // that could trail it as one, otherwise the lead byte alone (a line end
+    // after a broken character stays a line end). Stops where `emit` says false.
+    template <typename Emit> void walk(QByteArrayView bytes, const Emit &emit) const
     {
         const auto *byte = reinterpret_cast<const uchar *>(bytes.data());
-        const auto *end = byte + bytes.size();
-        // Locals, not members: every character written could alias them otherwise.
+        const auto *const end = byte + bytes.size();
+        // A local, not the member: every character written could alias it otherwise.
         const char16_t *const pairs = m_pairs.data();
-        char16_t *written = out;
         while (byte < end) {
             const char16_t single = singleByte[*byte];
             if (single != noCharacter) {
-                *written++ = single;
-                ++byte;
-                continue;
-            }
-            if (byte + 1 == end) {
-                return -1;
-            }
-            const char16_t pair = pairs[std::size_t(*byte) << 8 | byte[1]];
-            if (pair == noCharacter) {
-                return -1;
-            }
-            *written++ = pair;
-            byte += 2;
-        }
-        return written - out;
-    }
-
-    // The same, each invalid sequence as U+FFFD: a lead byte with a byte
-    // that could trail it counts as one, otherwise the lead byte alone (a
-    // line end after a broken character stays a line end).
-    qsizetype decodeMarking(QByteArrayView bytes, char16_t *out) const
-    {
-        const auto *byte = reinterpret_cast<const uchar *>(bytes.data());
-        const auto *end = byte + bytes.size();
-        char16_t *written = out;
-        while (byte < end) {
-            const char16_t single = singleByte[*byte];
-            if (single != noCharacter) {
-                *written++ = single;
+                if (!emit(single, byte)) {
+                    return;
+                }
                 ++byte;
             } else if (byte + 1 < end && isTrail(byte[1])) {
-                const char16_t pair = m_pairs[std::size_t(*byte) << 8 | byte[1]];
-                *written++ = pair != noCharacter ? pair : char16_t(QChar::ReplacementCharacter);
+                if (!emit(pairs[std::size_t(*byte) << 8 | byte[1]], byte)) {
+                    return;
+                }
                 byte += 2;
-            } else {
-                *written++ = QChar::ReplacementCharacter;
-                ++byte;
+            } else if (!emit(noCharacter, byte++)) {
+                return;
             }
         }
-        return written - out;
+    }
+
+    // Characters written to `out` (room for one a byte), or -1 at the first
+    // sequence that is no character when `stopAtInvalid`; U+FFFD for it otherwise.
+    qsizetype decode(QByteArrayView bytes, char16_t *out, bool stopAtInvalid) const
+    {
+        char16_t *written = out;
+        bool valid = true;
+        walk(bytes, [&](char16_t c, const uchar *) {
+            valid = c != noCharacter;
+            *written++ = valid ? c : char16_t(QChar::ReplacementCharacter);
+            return valid || !stopAtInvalid;
+        });
+        return valid || !stopAtInvalid ? written - out : -1;
     }
 
     // How many bytes from the start are printable characters that encode
@@ -151,44 +140,61 @@ const Tables &tables()
 
 namespace CodePage {
 
-bool decodeValid(QByteArrayView bytes, QString &text)
+namespace {
+
+// Decodes into a string allocated once, at its size when it is short.
+std::optional<QString> decodeWith(QByteArrayView bytes, bool stopAtInvalid)
 {
     const Tables &table = tables();
-    // A cell is decoded on the stack and allocated once at its size.
     constexpr qsizetype onStack = 256;
     if (bytes.size() <= onStack) {
         std::array<char16_t, onStack> buffer;
-        const qsizetype length = table.decode(bytes, buffer.data());
+        const qsizetype length = table.decode(bytes, buffer.data(), stopAtInvalid);
         if (length < 0) {
-            return false;
+            return std::nullopt;
         }
-        text = QString(reinterpret_cast<const QChar *>(buffer.data()), length);
-        return true;
+        return QString(reinterpret_cast<const QChar *>(buffer.data()), length);
     }
     QString decoded(bytes.size(), Qt::Uninitialized);
-    const qsizetype length = table.decode(bytes, reinterpret_cast<char16_t *>(decoded.data()));
+    const qsizetype length =
+        table.decode(bytes, reinterpret_cast<char16_t *>(decoded.data()), stopAtInvalid);
     if (length < 0) {
-        return false;
+        return std::nullopt;
     }
     decoded.resize(length);
     // Double-byte characters leave up to half of it unused.
     if (length < bytes.size() - bytes.size() / 8) {
         decoded.squeeze();
     }
-    text = std::move(decoded);
-    return true;
+    return decoded;
+}
+
+} // namespace
+
+bool decodeValid(QByteArrayView bytes, QString &text)
+{
+    std::optional<QString> decoded = decodeWith(bytes, true);
+    if (decoded) {
+        text = *std::move(decoded);
+    }
+    return decoded.has_value();
 }
 
 QString decode(QByteArrayView bytes)
 {
-    QString text;
-    if (decodeValid(bytes, text)) {
-        return text;
-    }
-    QString marked(bytes.size(), Qt::Uninitialized);
-    marked.resize(tables().decodeMarking(bytes, reinterpret_cast<char16_t *>(marked.data())));
-    marked.squeeze();
-    return marked;
+    return *decodeWith(bytes, false);
+}
+
+qsizetype countInvalid(QByteArrayView bytes, qsizetype *first)
+{
+    qsizetype count = 0;
+    tables().walk(bytes, [&](char16_t c, const uchar *at) {
+        if (c == noCharacter && count++ == 0 && first) {
+            *first = reinterpret_cast<const char *>(at) - bytes.data();
+        }
+        return true;
+    });
+    return count;
 }
 
 qsizetype writtenBackUntil(QByteArrayView bytes, char stop)

@@ -21,6 +21,8 @@ QString decodeUtf8(QByteArrayView bytes);
 // Decodes bytes that are all characters of the code page; false, with `text`
 // untouched, at the first byte that is not. Cheap enough to call per cell.
 bool decodeValid(QByteArrayView bytes, QString &text);
+// How many sequences decode() reads as U+FFFD, and where the first begins.
+qsizetype countInvalid(QByteArrayView bytes, qsizetype *first = nullptr);
 
 // How many bytes from the start are printable characters (no control
 // character) that encode() writes as these same bytes (of a character with
