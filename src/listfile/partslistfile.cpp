@@ -101,6 +101,45 @@ QString writeInPlace(const QString &path, const PartsListFile::Produce &produce)
     return QString();
 }
 
+// The whole file, or nullopt with `error` set.
+std::optional<QByteArray> readAll(QFile &file, QString &error)
+{
+    const qint64 size = file.size();
+    if (size > PartsListFile::MaxFileBytes) {
+        error = tooLarge(size);
+        return std::nullopt;
+    }
+    // The size may change while we read; never take more than the limit.
+    // Read straight into one buffer of the file's size, one byte more to
+    // see whether it grew.
+    QByteArray bytes(size + 1, Qt::Uninitialized);
+    qsizetype filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) {
+            bytes.resize(std::min(PartsListFile::MaxFileBytes + 1, bytes.size() + readChunk));
+        }
+        errno = 0;
+        const qint64 got =
+            file.read(bytes.data() + filled, std::min<qint64>(readChunk, bytes.size() - filled));
+        if (got <= 0) {
+            break;
+        }
+        filled += got;
+        if (filled > PartsListFile::MaxFileBytes) {
+            error = tooLarge(-1);
+            return std::nullopt;
+        }
+    }
+    bytes.truncate(filled);
+    if (file.error() != QFileDevice::NoError) {
+        error = QStringLiteral("ファイルを読めません。%1。")
+                    .arg(FileError::reason(file, errno, FileError::Access::Read));
+        return std::nullopt;
+    }
+    file.close();
+    return bytes;
+}
+
 } // namespace
 
 PartsListFile::ReadResult PartsListFile::read(const QString &path, bool asRecords)
@@ -119,49 +158,18 @@ PartsListFile::ReadResult PartsListFile::read(const QString &path, bool asRecord
         result.error = openFailure(path, opened);
         return result;
     }
-    QFile &file = *opened.file;
-    const qint64 size = file.size();
-    if (size > MaxFileBytes) {
-        result.error = tooLarge(size);
+    std::optional<QByteArray> bytes = readAll(*opened.file, result.error);
+    if (!bytes) {
         return result;
     }
-    // The size may change while we read; never take more than the limit.
-    // Read straight into one buffer of the file's size, one byte more to
-    // see whether it grew.
-    QByteArray bytes(size + 1, Qt::Uninitialized);
-    qsizetype filled = 0;
-    for (;;) {
-        if (filled == bytes.size()) {
-            bytes.resize(std::min(MaxFileBytes + 1, bytes.size() + readChunk));
-        }
-        errno = 0;
-        const qint64 got =
-            file.read(bytes.data() + filled, std::min<qint64>(readChunk, bytes.size() - filled));
-        if (got <= 0) {
-            break;
-        }
-        filled += got;
-        if (filled > MaxFileBytes) {
-            result.error = tooLarge(-1);
-            return result;
-        }
-    }
-    bytes.truncate(filled);
-    if (file.error() != QFileDevice::NoError) {
-        result.error = QStringLiteral("ファイルを読めません。%1。")
-                           .arg(FileError::reason(file, errno, FileError::Access::Read));
-        return result;
-    }
-    file.close();
-
     if (asRecords) {
-        result.records = RecordSlices::of(bytes);
+        result.records = RecordSlices::of(*bytes);
         if (result.records && result.records->count() <= MaxRecords) {
             return result;
         }
         result.records.reset();
     }
-    PartsListReader::Result records = PartsListReader::read(bytes, MaxRecords);
+    PartsListReader::Result records = PartsListReader::read(*bytes, MaxRecords);
     if (records.recordLimitReached) {
         result.error =
             QStringLiteral("データが多すぎます（読めるのは %1 行まで）。").arg(MaxRecords);
