@@ -12,52 +12,6 @@ constexpr int fieldsPerRecord = 6;
 // A message names a few of a row's characters, enough to find them.
 constexpr qsizetype maxCharactersShown = 8;
 
-// The records of `count` rows whose cells `cellAt(row, column)` gives, as
-// text, quotes doubled in one pass.
-template <typename CellAt> QString recordsText(qsizetype count, const CellAt &cellAt)
-{
-    QString text;
-    qsizetype length = 0;
-    for (qsizetype row = 0; row < count; ++row) {
-        length += fieldsPerRecord * 3 + 1;
-        for (int col = 0; col < fieldsPerRecord; ++col) {
-            length += cellAt(row, col).size();
-        }
-    }
-    text.reserve(length);
-    for (qsizetype row = 0; row < count; ++row) {
-        for (int col = 0; col < fieldsPerRecord; ++col) {
-            if (col > 0) {
-                text.append(u',');
-            }
-            text.append(u'"');
-            // Quotes are doubled segment by segment: QString::replace with a
-            // longer text moves the tail once per thousand quotes, which is
-            // quadratic on a cell made of quotes.
-            const QStringView rest = cellAt(row, col);
-            qsizetype from = 0;
-            for (qsizetype found = rest.indexOf(u'"'); found >= 0;
-                 found = rest.indexOf(u'"', found + 1)) {
-                text.append(rest.sliced(from, found + 1 - from));
-                text.append(u'"');
-                from = found + 1;
-            }
-            text.append(rest.sliced(from));
-            text.append(u'"');
-        }
-        text.append(QStringLiteral("\r\n"));
-    }
-    return text;
-}
-
-// Cells kept six a row in one list.
-auto cellsOf(const QList<QString> &cells, qsizetype firstRow)
-{
-    return [&cells, firstRow](qsizetype row, int col) {
-        return QStringView(cells.at((firstRow + row) * fieldsPerRecord + col));
-    };
-}
-
 // Rows from `firstRow` on, at most `rowCount` of them when that is not -1.
 qsizetype rowsFrom(const QList<QString> &cells, qsizetype firstRow, qsizetype rowCount)
 {
@@ -95,14 +49,17 @@ char *doubleQuotes(char *from, char *end)
     return newEnd;
 }
 
-// The records of `count` rows whose cells `cellAt(row, column)` gives.
-template <typename CellAt>
-PartsListWriter::Encoded encodeRecords(qsizetype count, const CellAt &cellAt)
+// The records of `count` rows from `firstRow` on, in UTF-8 or code page 932.
+PartsListWriter::Encoded encodeRecords(const QList<QString> &cells, qsizetype firstRow,
+                                       qsizetype count, bool utf8)
 {
+    const auto cellAt = [&cells, firstRow](qsizetype row, int col) {
+        return QStringView(cells.at((firstRow + row) * fieldsPerRecord + col));
+    };
     PartsListWriter::Encoded result;
     // Every cell straight into the one output buffer, sized for one byte a
     // character and grown when a row might not fit: a character takes at
-    // most two bytes, a doubled quote two.
+    // most two bytes in code page 932 and three in UTF-8, a doubled quote two.
     const auto roomFor = [&cellAt](qsizetype row, qsizetype perCharacter) {
         qsizetype room = fieldsPerRecord * 3 + 1;
         for (int col = 0; col < fieldsPerRecord; ++col) {
@@ -121,7 +78,7 @@ PartsListWriter::Encoded encodeRecords(qsizetype count, const CellAt &cellAt)
     QList<qsizetype> unencodable;
     for (qsizetype index = 0; index < count; ++index) {
         const qsizetype used = written - bytes.constData();
-        if (const qsizetype room = roomFor(index, 2); bytes.size() - used < room) {
+        if (const qsizetype room = roomFor(index, utf8 ? 3 : 2); bytes.size() - used < room) {
             bytes.reserve(std::max(bytes.size() + bytes.size() / 4, used + room));
             bytes.resize(bytes.capacity());
             written = bytes.data() + used;
@@ -133,7 +90,13 @@ PartsListWriter::Encoded encodeRecords(qsizetype count, const CellAt &cellAt)
             *written++ = '"';
             const QStringView cell = cellAt(index, col);
             char *cellStart = written;
-            written = CodePage::encodeTo(cell, written, &unencodable);
+            if (utf8) {
+                // A broken surrogate pair becomes "?", as in code page 932.
+                const QByteArray encoded = cell.toUtf8();
+                written = std::copy(encoded.cbegin(), encoded.cend(), written);
+            } else {
+                written = CodePage::encodeTo(cell, written, &unencodable);
+            }
             if (!unencodable.isEmpty()) {
                 if (result.unencodable.isEmpty() || result.unencodable.last().row != index) {
                     result.unencodable.append({index, QString()});
@@ -162,7 +125,7 @@ PartsListWriter::Encoded encodeRecords(qsizetype count, const CellAt &cellAt)
 PartsListWriter::Encoded PartsListWriter::encode(const QList<QString> &cells, qsizetype firstRow,
                                                  qsizetype rowCount)
 {
-    return encodeRecords(rowsFrom(cells, firstRow, rowCount), cellsOf(cells, firstRow));
+    return encodeRecords(cells, firstRow, rowsFrom(cells, firstRow, rowCount), false);
 }
 
 QString PartsListWriter::describe(const QList<UnencodableRow> &rows, int limit)
@@ -181,5 +144,5 @@ QString PartsListWriter::describe(const QList<UnencodableRow> &rows, int limit)
 QByteArray PartsListWriter::encodeUtf8(const QList<QString> &cells, qsizetype firstRow,
                                        qsizetype rowCount)
 {
-    return recordsText(rowsFrom(cells, firstRow, rowCount), cellsOf(cells, firstRow)).toUtf8();
+    return encodeRecords(cells, firstRow, rowsFrom(cells, firstRow, rowCount), true).bytes;
 }
