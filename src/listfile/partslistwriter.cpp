@@ -49,6 +49,22 @@ char *doubleQuotes(char *from, char *end)
     return newEnd;
 }
 
+// Adds the characters at `positions` of a cell in row `row` to the rows told.
+void note(QList<PartsListWriter::UnencodableRow> &rows, qsizetype row, QStringView cell,
+          const QList<qsizetype> &positions)
+{
+    if (rows.isEmpty() || rows.last().row != row) {
+        rows.append({row, QString()});
+    }
+    QString &characters = rows.last().characters;
+    for (const qsizetype position : positions) {
+        const QString character = characterAt(cell, position);
+        if (characters.size() < maxCharactersShown && !characters.contains(character)) {
+            characters.append(character);
+        }
+    }
+}
+
 // The records of `count` rows from `firstRow` on, in UTF-8 or code page 932.
 PartsListWriter::Encoded encodeRecords(const QList<QString> &cells, qsizetype firstRow,
                                        qsizetype count, bool utf8)
@@ -98,16 +114,7 @@ PartsListWriter::Encoded encodeRecords(const QList<QString> &cells, qsizetype fi
                 written = CodePage::encodeTo(cell, written, &unencodable);
             }
             if (!unencodable.isEmpty()) {
-                if (result.unencodable.isEmpty() || result.unencodable.last().row != index) {
-                    result.unencodable.append({index, QString()});
-                }
-                QString &characters = result.unencodable.last().characters;
-                for (qsizetype position : std::as_const(unencodable)) {
-                    const QString character = characterAt(cell, position);
-                    if (characters.size() < maxCharactersShown && !characters.contains(character)) {
-                        characters.append(character);
-                    }
-                }
+                note(result.unencodable, index, cell, unencodable);
                 unencodable.clear();
             }
             written = doubleQuotes(cellStart, written);

@@ -33,12 +33,6 @@
 
 namespace {
 
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return {Twips::toPixels(left), Twips::toPixels(top), Twips::toPixels(width),
-            Twips::toPixels(height)};
-}
-
 // The canvas is an A4 sheet at the screen's nominal 96 dots per inch.
 constexpr int canvasDpi = 96;
 constexpr int canvasWidth = 794;   // 210 mm
@@ -89,33 +83,33 @@ QString destinationOf(const QPrinter &printer)
 void PrintOutF::createButtons()
 {
     m_print = new QPushButton(QStringLiteral("印刷"), this);
-    m_print->setGeometry(twipsRect(120, 0, 855, 375));
+    m_print->setGeometry(Twips::toPixels(120, 0, 855, 375));
     m_print->setToolTip(QStringLiteral("表示中のページ、全ページまたは指定したページを印刷します"));
     m_next = new QPushButton(QStringLiteral("次ページ"), this);
-    m_next->setGeometry(twipsRect(1200, 0, 855, 375));
+    m_next->setGeometry(Twips::toPixels(1200, 0, 855, 375));
     m_next->setToolTip(QStringLiteral("次のページ (PageDown)"));
     m_front = new QPushButton(QStringLiteral("前ページ"), this);
-    m_front->setGeometry(twipsRect(2280, 0, 855, 375));
+    m_front->setGeometry(Twips::toPixels(2280, 0, 855, 375));
     m_front->setToolTip(QStringLiteral("前のページ (PageUp)"));
     m_pdf = new QPushButton(QStringLiteral("PDF"), this);
-    m_pdf->setGeometry(twipsRect(3360, 0, 855, 375));
+    m_pdf->setGeometry(Twips::toPixels(3360, 0, 855, 375));
     m_pdf->setToolTip(QStringLiteral("部品表の全ページを PDF ファイルに保存します"));
     for (QPushButton *button : {m_print, m_next, m_front, m_pdf}) {
         button->setAutoDefault(false);
     }
     m_status = new QLabel(this);
-    m_status->setGeometry(twipsRect(4380, 0, 5700, 375));
+    m_status->setGeometry(Twips::toPixels(4380, 0, 5700, 375));
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *pageCaption = new QLabel(QStringLiteral("ﾍﾟｰｼﾞ"), this);
-    pageCaption->setGeometry(twipsRect(10140, 120, 495, 255));
+    pageCaption->setGeometry(Twips::toPixels(10140, 120, 495, 255));
     m_page = new QLabel(this);
-    m_page->setGeometry(twipsRect(10680, 120, 1080, 255));
+    m_page->setGeometry(Twips::toPixels(10680, 120, 1080, 255));
 }
 
 void PrintOutF::createCanvas()
 {
     m_viewport = new QWidget(this); // clips the canvas
-    m_viewport->setGeometry(twipsRect(120, 360, 11355, 6855));
+    m_viewport->setGeometry(Twips::toPixels(120, 360, 11355, 6855));
     m_viewport->setAutoFillBackground(true);
     m_canvas = new QLabel(m_viewport);
     // Over the page's corner, whatever is scrolled into view: how many
@@ -134,14 +128,14 @@ void PrintOutF::createCanvas()
     m_canvas->setPalette(white);
 
     m_scroll = new QScrollBar(Qt::Vertical, this);
-    m_scroll->setGeometry(twipsRect(11520, 360, 255, 6855));
+    m_scroll->setGeometry(Twips::toPixels(11520, 360, 255, 6855));
     m_scroll->setRange(0, 100);
     m_scroll->setSingleStep(2);
     m_scroll->setPageStep(10);
     connect(m_scroll, &QScrollBar::valueChanged, this, &PrintOutF::placeCanvas);
     // Across the page, only while it is magnified.
     m_hscroll = new QScrollBar(Qt::Horizontal, this);
-    m_hscroll->setGeometry(twipsRect(120, 6960, 11355, 255));
+    m_hscroll->setGeometry(Twips::toPixels(120, 6960, 11355, 255));
     m_hscroll->setRange(0, 100);
     m_hscroll->setSingleStep(2);
     m_hscroll->setPageStep(10);

@@ -22,12 +22,6 @@
 
 namespace {
 
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return {Twips::toPixels(left), Twips::toPixels(top), Twips::toPixels(width),
-            Twips::toPixels(height)};
-}
-
 // Frames stand in two rows of three, in column order, this far apart.
 constexpr int frameGap = 105;
 constexpr std::array<int, 2> frameTops = {240, 1320};
@@ -49,16 +43,16 @@ void PositionsWindow::createFields(int frameWidth, int fieldWidth)
 {
     for (int field = 0; field < ColumnLayout::Count; ++field) {
         auto *frame = new QGroupBox(ColumnLayout::title(field), this);
-        frame->setGeometry(twipsRect(120 + (field % 3) * (frameWidth + frameGap),
-                                     frameTops[std::size_t(field / 3)], frameWidth, 975));
+        frame->setGeometry(Twips::toPixels(120 + (field % 3) * (frameWidth + frameGap),
+                                           frameTops[std::size_t(field / 3)], frameWidth, 975));
         const int labelYTop = field == ColumnLayout::SurfaceTreatment ? 600 : 615;
         for (int axis = 0; axis < 2; ++axis) {
             const int entry = 2 * field + axis;
             auto *label =
                 new QLabel(axis == 0 ? QStringLiteral("X =") : QStringLiteral("Y ="), frame);
-            label->setGeometry(twipsRect(120, axis == 0 ? 285 : labelYTop, 255, 180));
+            label->setGeometry(Twips::toPixels(120, axis == 0 ? 285 : labelYTop, 255, 180));
             auto *edit = new QLineEdit(frame);
-            edit->setGeometry(twipsRect(480, axis == 0 ? 240 : 600, fieldWidth, 270));
+            edit->setGeometry(Twips::toPixels(480, axis == 0 ? 240 : 600, fieldWidth, 270));
             edit->setObjectName(QStringLiteral("Text1_%1").arg(entry));
             // A drawing dropped on a box opens it instead of typing its path.
             edit->setAcceptDrops(false);
@@ -89,23 +83,23 @@ PositionsWindow::PositionsWindow(PositionSettings &positions, Dialogs &dialogs, 
     setAcceptDrops(true);
 
     auto *hint = new QLabel(QStringLiteral("★各位置を調べて入力して下さい。★"), this);
-    hint->setGeometry(twipsRect(0, 0, 3015, 255));
+    hint->setGeometry(Twips::toPixels(0, 0, 3015, 255));
 
     auto *setButton = new QPushButton(QStringLiteral("ｾｯﾄ"), this);
-    setButton->setGeometry(twipsRect(windowWidth - 705, 0, 615, 300));
+    setButton->setGeometry(Twips::toPixels(windowWidth - 705, 0, 615, 300));
     setButton->setAutoDefault(false);
     setButton->setDefault(false);
     connect(setButton, &QPushButton::clicked, this, &PositionsWindow::confirm);
 
     createFields(frameWidth, fieldWidth);
     auto *drawingButton = new QPushButton(QStringLiteral("図面から選ぶ…"), this);
-    drawingButton->setGeometry(twipsRect(windowWidth - 1905, 2370, 1815, 330));
+    drawingButton->setGeometry(Twips::toPixels(windowWidth - 1905, 2370, 1815, 330));
     drawingButton->setAutoDefault(false);
     drawingButton->setToolTip(QStringLiteral("図面の文字を表示し、クリックで位置を入れます。"
                                              "図面ファイルをこのウィンドウに落としても開きます。"));
     connect(drawingButton, &QPushButton::clicked, this, &PositionsWindow::chooseDrawing);
     auto *labelsButton = new QPushButton(QStringLiteral("項目名…"), this);
-    labelsButton->setGeometry(twipsRect(120, 2370, 1215, 330));
+    labelsButton->setGeometry(Twips::toPixels(120, 2370, 1215, 330));
     labelsButton->setAutoDefault(false);
     labelsButton->setToolTip(
         QStringLiteral("どのｾｯﾄにも合わない図面を、表題の項目名（図番、品名など）"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRect>
+
 #include <cmath>
 
 // Window geometry is given in twips, 15 to a pixel at the nominal 96 dpi.
@@ -15,6 +17,11 @@ inline int toPixels(double twips)
 inline double fromPixels(int pixels)
 {
     return double(pixels) * perPixel;
+}
+
+inline QRect toPixels(int left, int top, int width, int height)
+{
+    return {toPixels(left), toPixels(top), toPixels(width), toPixels(height)};
 }
 
 } // namespace Twips
