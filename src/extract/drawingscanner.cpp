@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <limits>
 #include <string>
 
@@ -243,12 +242,17 @@ private:
 
     // Each reads from `pos` in the chunk and returns where it stopped.
     std::size_t blockLines(const char *data, std::size_t size, std::size_t pos);
-    std::size_t itemStart(const char *data, std::size_t pos);
-    std::size_t itemRest(const char *data, std::size_t size, std::size_t pos);
-    std::size_t quotedItem(const char *data, std::size_t size, std::size_t pos);
+    std::size_t items(const char *data, std::size_t size, std::size_t pos);
 
     void endItem(bool atLineEnd);
-    void keepItemBytes(const char *data, std::size_t begin, std::size_t end);
+    void keepItemByte(char c)
+    {
+        // Only the first bytes matter; the length saturates just past the buffer.
+        if (m_itemLength < m_item.size()) {
+            m_item[m_itemLength] = c;
+        }
+        m_itemLength = std::min(m_itemLength + 1, m_item.size() + 1);
+    }
     // `transient`: the bytes vanish after the call, keep a copy.
     void blockLine(std::string_view line, bool transient);
     // Line m_lineCount, which one of the layouts asked for.
@@ -283,84 +287,50 @@ private:
 
 void Machine::feed(const char *data, std::size_t size)
 {
-    std::size_t pos = 0;
-    while (pos < size) {
+    for (std::size_t pos = 0; pos < size;) {
+        pos = m_state == State::Block ? blockLines(data, size, pos) : items(data, size, pos);
+    }
+}
+
+std::size_t Machine::items(const char *data, std::size_t size, std::size_t pos)
+{
+    for (; pos < size; ++pos) {
+        const char c = data[pos];
         switch (m_state) {
-        case State::Block:
-            pos = blockLines(data, size, pos);
-            break;
         case State::ItemStart:
-            pos = itemStart(data, pos);
-            break;
+            if (isBlank(c)) {
+                continue;
+            }
+            if (c == '"') {
+                m_itemQuoted = true;
+                m_state = State::Quoted;
+                continue;
+            }
+            m_state = State::Unquoted;
+            [[fallthrough]];
         case State::Unquoted:
-        case State::AfterQuote:
-            pos = itemRest(data, size, pos);
-            break;
+        case State::AfterQuote: // what follows a closing quote is dropped
+            if (c == ',' || c == '\n') {
+                endItem(c == '\n');
+                if (m_state == State::Block) {
+                    return pos + 1;
+                }
+            } else if (m_state == State::Unquoted) {
+                keepItemByte(c);
+            }
+            continue;
         case State::Quoted:
-            pos = quotedItem(data, size, pos);
-            break;
+            if (c == '"') {
+                m_state = State::AfterQuote;
+            } else {
+                keepItemByte(c);
+            }
+            continue;
+        case State::Block:
+            return pos;
         }
     }
-}
-
-std::size_t Machine::itemStart(const char *data, std::size_t pos)
-{
-    const char c = data[pos];
-    if (isBlank(c)) {
-        return pos + 1;
-    }
-    if (c == '"') {
-        m_itemQuoted = true;
-        m_itemLength = 0;
-        m_state = State::Quoted;
-        return pos + 1;
-    }
-    if (c == ',' || c == '\n') {
-        m_itemLength = 0;
-        endItem(c == '\n');
-        return pos + 1;
-    }
-    m_state = State::Unquoted;
     return pos;
-}
-
-// An unquoted item, or what follows a closing quote up to the separator
-// (which is dropped).
-std::size_t Machine::itemRest(const char *data, std::size_t size, std::size_t pos)
-{
-    std::size_t end = pos;
-    while (end < size && data[end] != ',' && data[end] != '\n') {
-        ++end;
-    }
-    if (m_state == State::Unquoted) {
-        keepItemBytes(data, pos, end);
-    }
-    if (end == size) {
-        return size;
-    }
-    endItem(data[end] == '\n');
-    return end + 1;
-}
-
-std::size_t Machine::quotedItem(const char *data, std::size_t size, std::size_t pos)
-{
-    const void *found = std::memchr(data + pos, '"', size - pos);
-    const std::size_t end = found ? std::size_t(static_cast<const char *>(found) - data) : size;
-    keepItemBytes(data, pos, end);
-    if (!found) {
-        return size;
-    }
-    m_state = State::AfterQuote;
-    return end + 1;
-}
-
-void Machine::keepItemBytes(const char *data, std::size_t begin, std::size_t end)
-{
-    // Only the first bytes matter; the length saturates just past the buffer.
-    const std::size_t count = end - begin;
-    const std::size_t kept = std::min(m_itemLength, m_item.size());
-    std::memcpy(m_item.data() + kept, data + begin, std::min(count, m_item.size() - kept));
-    m_itemLength = std::min(m_itemLength + count, m_item.size() + 1);
 }
 
 void Machine::endItem(bool atLineEnd)
