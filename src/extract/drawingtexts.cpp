@@ -11,22 +11,6 @@
 
 namespace {
 
-// Printable ASCII reads the same in every encoding a drawing may have, and
-// skips setting up a decoder for each of 100,000 texts.
-QString decodeText(const DrawingScanner &scanner, std::string_view bytes)
-{
-    for (const char byte : bytes) {
-        if (byte < 0x20 || byte > 0x7e) {
-            return scanner.decodeText(bytes);
-        }
-    }
-    return QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
-}
-
-} // namespace
-
-namespace {
-
 // Reads through `drawing` from a path or a device, as a drop reads it.
 template <typename Source> DrawingTexts::Result readTexts(Source &&source)
 {
@@ -47,7 +31,7 @@ template <typename Source> DrawingTexts::Result readTexts(Source &&source)
             const double height = DecimalNumber::leadingValue(block.heightLine);
             result.texts.append({DecimalNumber::leadingValue(block.xLine),
                                  DecimalNumber::leadingValue(block.yLine),
-                                 decodeText(scanner, block.textLine),
+                                 scanner.decodeText(block.textLine),
                                  height > 0 ? height : DrawingTexts::defaultHeight});
         });
     switch (outcome) {
@@ -133,10 +117,6 @@ std::pair<long long, long long> tenthsInside(double low, double high)
     return {static_cast<long long>(std::floor(low * 10)) + 1,
             static_cast<long long>(std::ceil(high * 10)) - 1};
 }
-
-} // namespace
-
-namespace {
 
 // The grid point (in tenths) nearest `target` whose window holds the target
 // `margin` inside its edges and no neighbour within `margin` of them.
