@@ -10,7 +10,8 @@
 
 namespace {
 
-constexpr int keptLines = 21; // lines n - 21 .. n - 1 of a block
+// Lines n - 21 .. n - 1 of a block are kept, line k in slot k % keptLines.
+constexpr std::size_t keptLines = 32;
 constexpr int shortestBlock = 22;
 
 bool isBlank(char c)
@@ -276,7 +277,6 @@ private:
     // Block state.
     std::array<KeptLine, keptLines> m_lines;
     long long m_lineCount = 0;
-    std::size_t m_lastSlot = 0; // where line m_lineCount is kept
     // A block line that runs past the end of a chunk, kept to one byte more
     // than a line is: a longer line is no terminator either way.
     std::string m_partial;
@@ -358,24 +358,27 @@ void Machine::endItem(bool atLineEnd)
 
 std::size_t Machine::blockLines(const char *data, std::size_t size, std::size_t pos)
 {
-    while (m_state == State::Block && pos < size) {
-        const char *const end = std::find(data + pos, data + size, '\n');
-        std::string_view line(data + pos, std::size_t(end - data) - pos);
-        const bool transient = !m_partial.empty() || end == data + size;
+    const char *line = data + pos;
+    const char *const stop = data + size;
+    while (m_state == State::Block && line < stop) {
+        const char *const end = std::find(line, stop, '\n');
+        std::string_view text(line, std::size_t(end - line));
+        const bool transient = !m_partial.empty() || end == stop;
         if (transient) {
-            m_partial.append(line.substr(0, DrawingScanner::maxLineBytes + 1 - m_partial.size()));
-            if (end == data + size) {
-                return size; // the line goes on in the next chunk
+            // A line that began in an earlier chunk or goes on in the next one.
+            m_partial.append(text.substr(0, DrawingScanner::maxLineBytes + 1 - m_partial.size()));
+            if (end == stop) {
+                return size;
             }
-            line = m_partial;
+            text = m_partial;
         }
-        blockLine(line, transient);
+        blockLine(text, transient);
         if (transient) {
             m_partial.clear();
         }
-        pos = std::size_t(end - data) + 1;
+        line = end + 1;
     }
-    return pos;
+    return std::size_t(line - data);
 }
 
 void Machine::blockLine(std::string_view line, bool transient)
@@ -385,8 +388,7 @@ void Machine::blockLine(std::string_view line, bool transient)
         return endBlock();
     }
     ++m_lineCount;
-    m_lastSlot = m_lastSlot + 1 == keptLines ? 0 : m_lastSlot + 1;
-    KeptLine &kept = m_lines[m_lastSlot];
+    KeptLine &kept = m_lines[std::size_t(m_lineCount) % keptLines];
     kept.keep(line.substr(0, DrawingScanner::maxLineBytes), transient);
     if (m_lineCount == m_nextStructureLine) {
         structureLine(kept.view, transient);
@@ -413,10 +415,7 @@ void Machine::endBlock()
     if (older != m_newer.fitsTerminatorAt(n)) {
         m_onBlock((older ? m_older : m_newer).block());
     } else if (n >= shortestBlock) {
-        // Line n - k is k - 1 slots before the last one.
-        const auto back = [this](std::size_t k) {
-            return m_lines[(m_lastSlot + keptLines + 1 - k) % keptLines].view;
-        };
+        const auto back = [&](long long k) { return m_lines[std::size_t(n - k) % keptLines].view; };
         m_onBlock({back(21), back(18), back(2), {}});
     }
 }
