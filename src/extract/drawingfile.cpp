@@ -46,8 +46,6 @@ public:
             inflateEnd(&m_stream);
         }
     }
-    DrawingStream(const DrawingStream &) = delete;
-    DrawingStream &operator=(const DrawingStream &) = delete;
 
     bool isSequential() const override { return true; }
 

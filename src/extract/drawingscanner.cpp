@@ -89,9 +89,6 @@ long long wholeNumber(std::string_view line)
 
 bool isNumberEqualTo(std::string_view line, double expected)
 {
-    if (line.size() == 1) {
-        return line[0] - '0' == expected;
-    }
     line = trimmed(line);
     const DecimalNumber::Prefix number = DecimalNumber::parsePrefix(line);
     return number.length > 0 && number.length == line.size() && number.value == expected;
@@ -116,10 +113,7 @@ public:
     void restart()
     {
         go(Stage::PropertyCount, m_countLine);
-        // Separate stores: a chained assignment reads back what it just wrote.
-        m_x.view = {};
-        m_y.view = {};
-        m_height.view = {};
+        m_x.view = m_y.view = m_height.view = {};
         m_text.clear();
     }
     long long nextLine() const { return m_next; }
