@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <limits>
 #include <string>
 
@@ -74,21 +75,18 @@ std::string_view trimmed(std::string_view text)
 long long wholeNumber(std::string_view line)
 {
     line = trimmed(line);
-    if (line.empty() || line.size() > 9) {
-        return -1;
-    }
-    long long value = 0;
-    for (const char c : line) {
-        if (c < '0' || c > '9') {
-            return -1;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return value;
+    const char *const end = line.data() + line.size();
+    unsigned value = 0;
+    const std::from_chars_result read = std::from_chars(line.data(), end, value);
+    return read.ec == std::errc() && read.ptr == end && line.size() <= 9 ? value : -1;
 }
 
 bool isNumberEqualTo(std::string_view line, double expected)
 {
+    // Most are one digit: the parser would cost a tenth of the instructions.
+    if (line.size() == 1) {
+        return line[0] - '0' == expected;
+    }
     line = trimmed(line);
     const DecimalNumber::Prefix number = DecimalNumber::parsePrefix(line);
     return number.length > 0 && number.length == line.size() && number.value == expected;
