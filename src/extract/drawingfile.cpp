@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -29,86 +30,104 @@ QString readFailure(const QIODevice &device, int errorNumber)
     return QStringLiteral("読み込みの途中で失敗しました。%1").arg(cause);
 }
 
-enum class Start { Plain, Compressed, Failed };
-
-Start startOf(QIODevice &device)
-{
-    char magic[3];
-    errno = 0;
-    const qint64 got = device.peek(magic, 3);
-    if (got < 0) {
-        return Start::Failed;
-    }
-    return got == 3 && magic[0] == '\x1f' && magic[1] == '\x8b' && magic[2] == '\x08'
-               ? Start::Compressed
-               : Start::Plain;
-}
-
-// A gzip stream expanded as it is read; concatenated members follow each
-// other as gzip itself reads them. Any error ends the reading with -1.
-class InflatingDevice : public QIODevice
+// A drawing's bytes as the scanner reads them: passed through, or, when
+// they start with the gzip magic bytes, expanded as they are read, with
+// concatenated members following each other as gzip itself reads them. The
+// first read tells the two apart (it asks for at least those three bytes, as
+// the scanner does); a look ahead would cost a small file three system calls.
+// Any error ends the reading with -1.
+class DrawingStream : public QIODevice
 {
 public:
-    enum class Failure { None, Broken, TooLarge, Source };
-
-    InflatingDevice(QIODevice &source, qint64 limit)
-        : m_source(source), m_limit(limit), m_input(64 * 1024, Qt::Uninitialized)
+    DrawingStream(QIODevice &source, qint64 limit) : m_source(source), m_limit(limit) {}
+    ~DrawingStream() override
     {
-        m_ready = inflateInit2(&m_stream, MAX_WBITS + 16) == Z_OK;
-    }
-    ~InflatingDevice() override
-    {
-        if (m_ready) {
+        if (m_mode == Mode::Compressed) {
             inflateEnd(&m_stream);
         }
     }
-    InflatingDevice(const InflatingDevice &) = delete;
-    InflatingDevice &operator=(const InflatingDevice &) = delete;
 
     bool isSequential() const override { return true; }
-    Failure failure() const { return m_failure; }
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override;
     qint64 writeData(const char *, qint64) override { return -1; }
 
 private:
-    qint64 fail(Failure failure, const QString &text)
+    qint64 fail(const QString &text)
     {
-        m_failure = failure;
+        m_failed = true;
         setErrorString(text);
         return -1;
     }
+    qint64 readSource(char *data, qint64 maxSize)
+    {
+        errno = 0;
+        const qint64 got = m_source.read(data, maxSize);
+        return got < 0 ? fail(readFailure(m_source, errno)) : got;
+    }
+    qint64 start(char *data, qint64 maxSize);
+    qint64 inflated(char *data, qint64 maxSize);
 
+    enum class Mode { Start, Plain, Compressed };
     QIODevice &m_source;
     const qint64 m_limit;
+    Mode m_mode = Mode::Start;
+    bool m_failed = false;
     z_stream m_stream{};
-    bool m_ready = false;
     bool m_memberEnded = false;
     bool m_padded = false;
-    Failure m_failure = Failure::None;
     qint64 m_produced = 0;
     QByteArray m_input;
 };
 
-qint64 InflatingDevice::readData(char *data, qint64 maxSize)
+qint64 DrawingStream::readData(char *data, qint64 maxSize)
 {
-    if (!m_ready) {
-        return fail(Failure::Broken, brokenStream);
-    }
-    if (m_failure != Failure::None) {
+    if (m_failed) {
         return -1;
     }
+    switch (m_mode) {
+    case Mode::Start:
+        return start(data, maxSize);
+    case Mode::Plain:
+        return readSource(data, maxSize);
+    case Mode::Compressed:
+        break;
+    }
+    return inflated(data, maxSize);
+}
+
+qint64 DrawingStream::start(char *data, qint64 maxSize)
+{
+    qint64 got = 0;
+    for (qint64 more = 1; more > 0 && got < std::min<qint64>(3, maxSize); got += more) {
+        if ((more = readSource(data + got, maxSize - got)) < 0) {
+            return -1;
+        }
+    }
+    if (got < 3 || std::memcmp(data, "\x1f\x8b\x08", 3) != 0) {
+        m_mode = Mode::Plain;
+        return got;
+    }
+    if (inflateInit2(&m_stream, MAX_WBITS + 16) != Z_OK) {
+        return fail(brokenStream);
+    }
+    m_mode = Mode::Compressed;
+    m_input = QByteArray(64 * 1024, Qt::Uninitialized);
+    std::memcpy(m_input.data(), data, std::size_t(got));
+    m_stream.next_in = reinterpret_cast<Bytef *>(m_input.data());
+    m_stream.avail_in = uInt(got);
+    return inflated(data, maxSize);
+}
+
+qint64 DrawingStream::inflated(char *data, qint64 maxSize)
+{
     for (;;) {
         if (m_stream.avail_in == 0) {
-            errno = 0;
-            const qint64 got = m_source.read(m_input.data(), m_input.size());
-            if (got < 0) {
-                return fail(Failure::Source, readFailure(m_source, errno));
-            }
-            if (got == 0) {
+            const qint64 got = readSource(m_input.data(), m_input.size());
+            if (got <= 0) {
                 // The end of the file is fine only right after a whole member.
-                return m_memberEnded ? 0 : fail(Failure::Broken, brokenStream);
+                return got < 0 || m_memberEnded ? got : fail(brokenStream);
             }
             m_stream.next_in = reinterpret_cast<Bytef *>(m_input.data());
             m_stream.avail_in = uInt(got);
@@ -120,7 +139,7 @@ qint64 InflatingDevice::readData(char *data, qint64 maxSize)
             if (m_padded || input[0] == '\0') {
                 m_padded = true;
                 if (std::any_of(input, input + m_stream.avail_in, [](char c) { return c != 0; })) {
-                    return fail(Failure::Broken, brokenStream);
+                    return fail(brokenStream);
                 }
                 m_stream.avail_in = 0;
                 continue;
@@ -136,12 +155,11 @@ qint64 InflatingDevice::readData(char *data, qint64 maxSize)
         if (status == Z_STREAM_END) {
             m_memberEnded = true;
         } else if (status != Z_OK && status != Z_BUF_ERROR) {
-            return fail(Failure::Broken, brokenStream);
+            return fail(brokenStream);
         }
         m_produced += produced;
         if (m_produced > m_limit) {
-            return fail(Failure::TooLarge,
-                        QStringLiteral("圧縮された図面を展開すると大きすぎます（%1 MB を超えます）")
+            return fail(QStringLiteral("圧縮された図面を展開すると大きすぎます（%1 MB を超えます）")
                             .arg(m_limit / (1024 * 1024)));
         }
         if (produced > 0) {
@@ -189,28 +207,14 @@ DrawingFile::Outcome DrawingFile::scanFile(const QString &path, DrawingScanner &
 DrawingFile::Outcome DrawingFile::scan(QIODevice &device, DrawingScanner &scanner,
                                        const DrawingScanner::BlockHandler &onBlock)
 {
-    m_error.clear();
     // A read that fails, at the start or halfway, leaves the drawing unread:
     // the texts before the failure may have later ones that replace them.
-    switch (startOf(device)) {
-    case Start::Failed:
-        m_error = readFailure(device, errno);
-        return Outcome::Unreadable;
-    case Start::Plain:
-        errno = 0;
-        if (scanner.scan(device, onBlock)) {
-            return Outcome::Read;
-        }
-        m_error = readFailure(device, errno);
-        return Outcome::Unreadable;
-    case Start::Compressed:
-        break;
-    }
-    InflatingDevice expanded(device, m_expansionLimit);
-    expanded.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    if (scanner.scan(expanded, onBlock)) {
+    DrawingStream stream(device, m_expansionLimit);
+    stream.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    if (scanner.scan(stream, onBlock)) {
+        m_error.clear();
         return Outcome::Read;
     }
-    m_error = expanded.errorString();
+    m_error = stream.errorString();
     return Outcome::Unreadable;
 }

@@ -5,13 +5,14 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
+#include <charconv>
 #include <limits>
 #include <string>
 
 namespace {
 
-constexpr int keptLines = 21; // lines n - 21 .. n - 1 of a block
+// Lines n - 21 .. n - 1 of a block are kept, line k in slot k % keptLines.
+constexpr std::size_t keptLines = 32;
 constexpr int shortestBlock = 22;
 
 bool isBlank(char c)
@@ -74,21 +75,15 @@ std::string_view trimmed(std::string_view text)
 long long wholeNumber(std::string_view line)
 {
     line = trimmed(line);
-    if (line.empty() || line.size() > 9) {
-        return -1;
-    }
-    long long value = 0;
-    for (const char c : line) {
-        if (c < '0' || c > '9') {
-            return -1;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return value;
+    const char *const end = line.data() + line.size();
+    unsigned value = 0;
+    const std::from_chars_result read = std::from_chars(line.data(), end, value);
+    return read.ec == std::errc() && read.ptr == end && line.size() <= 9 ? value : -1;
 }
 
 bool isNumberEqualTo(std::string_view line, double expected)
 {
+    // Most are one digit: the parser would cost a tenth of the instructions.
     if (line.size() == 1) {
         return line[0] - '0' == expected;
     }
@@ -115,12 +110,8 @@ public:
 
     void restart()
     {
-        m_stage = Stage::PropertyCount;
-        m_next = m_countLine;
-        // Separate stores: a chained assignment reads back what it just wrote.
-        m_x.view = {};
-        m_y.view = {};
-        m_height.view = {};
+        go(Stage::PropertyCount, m_countLine);
+        m_x.view = m_y.view = m_height.view = {};
         m_text.clear();
     }
     long long nextLine() const { return m_next; }
@@ -155,19 +146,15 @@ private:
         Failed
     };
 
-    void fail() { m_stage = Stage::Failed, m_next = never; }
-    // The count on line `number`: of properties, or of text lines (-1: none).
-    void counted(long long count, long long number)
+    void go(Stage stage, long long next)
     {
-        if (m_stage == Stage::PropertyCount && count >= 0) {
-            m_alignmentLine = number + 1 + count;
-            m_stage = Stage::Alignment, m_next = m_alignmentLine;
-        } else if (m_stage == Stage::LineCount && count >= 1) {
-            m_pairsLeft = count;
-            m_stage = Stage::Text, m_next = number + 1;
-        } else {
-            fail();
-        }
+        m_stage = stage;
+        m_next = next;
+    }
+    void fail() { go(Stage::Failed, never); }
+    void expect(std::string_view text, double value, Stage stage, long long next)
+    {
+        isNumberEqualTo(text, value) ? go(stage, next) : fail();
     }
 
     const int m_countLine;
@@ -185,59 +172,44 @@ private:
 void LayoutReader::line(long long number, std::string_view text, bool transient)
 {
     switch (m_stage) {
-    case Stage::PropertyCount:
-        return counted(wholeNumber(text), number);
+    case Stage::PropertyCount: {
+        const long long count = wholeNumber(text);
+        m_alignmentLine = number + 1 + count;
+        return count >= 0 ? go(Stage::Alignment, m_alignmentLine) : fail();
+    }
     case Stage::Alignment: {
         const std::string_view alignment = trimmed(text);
-        if (alignment.size() != 1 || alignment[0] < '1' || alignment[0] > '9') {
-            return fail();
-        }
-        m_stage = Stage::X, m_next = number + 3;
-        return;
+        const bool valid = alignment.size() == 1 && alignment[0] >= '1' && alignment[0] <= '9';
+        return valid ? go(Stage::X, number + 3) : fail();
     }
     case Stage::X:
         m_x.keep(text, transient);
-        m_stage = Stage::Y, m_next = number + 3;
-        return;
+        return go(Stage::Y, number + 3);
     case Stage::Y:
         m_y.keep(text, transient);
-        m_stage = Stage::MatrixZero1, m_next = number + 1;
-        return;
+        return go(Stage::MatrixZero1, number + 1);
     case Stage::MatrixZero1:
+        return expect(text, 0, Stage::MatrixZero2, number + 1);
     case Stage::MatrixZero2:
-        if (!isNumberEqualTo(text, 0)) {
-            return fail();
-        }
-        m_stage = m_stage == Stage::MatrixZero1 ? Stage::MatrixZero2 : Stage::MatrixOne;
-        m_next = number + 1;
-        return;
+        return expect(text, 0, Stage::MatrixOne, number + 1);
     case Stage::MatrixOne:
-        if (!isNumberEqualTo(text, 1)) {
-            return fail();
-        }
         // The height stands four lines before the line count.
-        m_stage = Stage::Height, m_next = m_alignmentLine + m_lineCountOffset - 4;
-        return;
+        return expect(text, 1, Stage::Height, m_alignmentLine + m_lineCountOffset - 4);
     case Stage::Height:
         m_height.keep(text, transient);
-        m_stage = Stage::LineCount, m_next = number + 4;
-        return;
+        return go(Stage::LineCount, number + 4);
     case Stage::LineCount:
-        return counted(wholeNumber(text), number);
+        m_pairsLeft = wholeNumber(text);
+        return m_pairsLeft >= 1 ? go(Stage::Text, number + 1) : fail();
     case Stage::Text:
         if (!m_text.empty() && m_text.size() < DrawingScanner::maxLineBytes) {
             m_text += ' ';
         }
         m_text.append(text.substr(0, DrawingScanner::maxLineBytes - m_text.size()));
-        m_stage = Stage::Zero, m_next = number + 1;
-        return;
+        return go(Stage::Zero, number + 1);
     case Stage::Zero:
-        if (!isNumberEqualTo(text, 0)) {
-            return fail();
-        }
-        m_stage = --m_pairsLeft == 0 ? Stage::Terminator : Stage::Text;
-        m_next = number + 1;
-        return;
+        --m_pairsLeft;
+        return expect(text, 0, m_pairsLeft == 0 ? Stage::Terminator : Stage::Text, number + 1);
     case Stage::Terminator: // a line where the terminator belongs
     case Stage::Failed:
         return fail();
@@ -263,33 +235,27 @@ private:
 
     // Each reads from `pos` in the chunk and returns where it stopped.
     std::size_t blockLines(const char *data, std::size_t size, std::size_t pos);
-    std::size_t completeLines(const char *data, std::size_t size, std::size_t pos);
-    std::size_t itemStart(const char *data, std::size_t pos);
-    std::size_t itemRest(const char *data, std::size_t size, std::size_t pos);
-    std::size_t quotedItem(const char *data, std::size_t size, std::size_t pos);
-    // Reports the block ended by its terminator on line n; `lineAt(k)` is line n - k.
-    template <typename LineAt> void endBlock(long long n, const LineAt &lineAt);
+    std::size_t items(const char *data, std::size_t size, std::size_t pos);
 
     void endItem(bool atLineEnd);
-    // `transient`: the bytes vanish after the call, keep a copy; `cut`: the
-    // line was longer than kept, so it cannot be the terminator.
-    void blockLine(std::string_view line, bool transient, bool cut);
-    void keepItemBytes(const char *data, std::size_t begin, std::size_t end);
+    void keepItemByte(char c)
+    {
+        // Only the first bytes matter; the length saturates just past the buffer.
+        if (m_itemLength < m_item.size()) {
+            m_item[m_itemLength] = c;
+        }
+        m_itemLength = std::min(m_itemLength + 1, m_item.size() + 1);
+    }
+    // `transient`: the bytes vanish after the call, keep a copy.
+    void blockLine(std::string_view line, bool transient);
+    // Line m_lineCount, which one of the layouts asked for.
+    void structureLine(std::string_view line, bool transient);
+    void endBlock();
     void startBlock()
     {
-        m_state = State::Block, m_lineCount = 0, m_partial.clear(), m_partialCut = false;
+        m_state = State::Block, m_lineCount = 0, m_partial.clear();
         m_older.restart();
         m_newer.restart();
-        m_nextStructureLine = std::min(m_older.nextLine(), m_newer.nextLine());
-    }
-    // Line m_lineCount, which one of the layouts asked for.
-    void structureLine(std::string_view line, bool transient)
-    {
-        for (LayoutReader *layout : {&m_older, &m_newer}) {
-            if (layout->nextLine() == m_lineCount) {
-                layout->line(m_lineCount, line, transient);
-            }
-        }
         m_nextStructureLine = std::min(m_older.nextLine(), m_newer.nextLine());
     }
 
@@ -303,24 +269,60 @@ private:
     // Block state.
     std::array<KeptLine, keptLines> m_lines;
     long long m_lineCount = 0;
-    std::size_t m_lastSlot = 0; // where line m_lineCount is kept
-    std::string m_partial;      // a block line that runs past the end of a chunk
-    bool m_partialCut = false;
+    // A block line that runs past the end of a chunk, kept to one byte more
+    // than a line is: a longer line is no terminator either way.
+    std::string m_partial;
     LayoutReader m_older{5, 20};
     LayoutReader m_newer{6, 21};
     long long m_nextStructureLine = LayoutReader::never;
 };
 
-template <typename LineAt> void Machine::endBlock(long long n, const LineAt &lineAt)
+void Machine::feed(const char *data, std::size_t size)
 {
-    ++m_textRecords;
-    m_state = State::ItemStart;
-    const bool older = m_older.fitsTerminatorAt(n);
-    if (older != m_newer.fitsTerminatorAt(n)) {
-        m_onBlock((older ? m_older : m_newer).block());
-    } else if (n >= shortestBlock) {
-        m_onBlock({lineAt(21), lineAt(18), lineAt(2), {}});
+    for (std::size_t pos = 0; pos < size;) {
+        pos = m_state == State::Block ? blockLines(data, size, pos) : items(data, size, pos);
     }
+}
+
+std::size_t Machine::items(const char *data, std::size_t size, std::size_t pos)
+{
+    for (; pos < size; ++pos) {
+        const char c = data[pos];
+        switch (m_state) {
+        case State::ItemStart:
+            if (isBlank(c)) {
+                continue;
+            }
+            if (c == '"') {
+                m_itemQuoted = true;
+                m_state = State::Quoted;
+                continue;
+            }
+            m_state = State::Unquoted;
+            [[fallthrough]];
+        case State::Unquoted:
+        case State::AfterQuote: // what follows a closing quote is dropped
+            if (c == ',' || c == '\n') {
+                endItem(c == '\n');
+                if (m_state == State::Block) {
+                    return pos + 1;
+                }
+            } else if (m_state == State::Unquoted) {
+                keepItemByte(c);
+            }
+            continue;
+        case State::Quoted:
+            if (c == '"') {
+                m_state = State::AfterQuote;
+            } else {
+                keepItemByte(c);
+            }
+            continue;
+        case State::Block:
+            return pos;
+        }
+    }
+    return pos;
 }
 
 void Machine::endItem(bool atLineEnd)
@@ -346,35 +348,67 @@ void Machine::endItem(bool atLineEnd)
     }
 }
 
-void Machine::keepItemBytes(const char *data, std::size_t begin, std::size_t end)
+std::size_t Machine::blockLines(const char *data, std::size_t size, std::size_t pos)
 {
-    // Only the first bytes matter; the length saturates just past the buffer.
-    const std::size_t count = end - begin;
-    const std::size_t kept = std::min(m_itemLength, m_item.size());
-    std::memcpy(m_item.data() + kept, data + begin, std::min(count, m_item.size() - kept));
-    m_itemLength = std::min(m_itemLength + count, m_item.size() + 1);
+    const char *line = data + pos;
+    const char *const stop = data + size;
+    while (m_state == State::Block && line < stop) {
+        const char *const end = std::find(line, stop, '\n');
+        std::string_view text(line, std::size_t(end - line));
+        const bool transient = !m_partial.empty() || end == stop;
+        if (transient) {
+            // A line that began in an earlier chunk or goes on in the next one.
+            m_partial.append(text.substr(0, DrawingScanner::maxLineBytes + 1 - m_partial.size()));
+            if (end == stop) {
+                return size;
+            }
+            text = m_partial;
+        }
+        blockLine(text, transient);
+        if (transient) {
+            m_partial.clear();
+        }
+        line = end + 1;
+    }
+    return std::size_t(line - data);
 }
 
-void Machine::blockLine(std::string_view line, bool transient, bool cut)
+void Machine::blockLine(std::string_view line, bool transient)
 {
     line = withoutCr(line);
-    if (!cut && line == "|~") {
-        // Line n - 1 is in the last slot; line n - k is k - 1 slots before it.
-        endBlock(m_lineCount + 1, [this](long long back) {
-            return m_lines[(m_lastSlot + keptLines - std::size_t(back - 1)) % keptLines].view;
-        });
-        return;
+    if (line == "|~") {
+        return endBlock();
     }
     ++m_lineCount;
-    m_lastSlot = m_lastSlot + 1 == keptLines ? 0 : m_lastSlot + 1;
-    KeptLine &kept = m_lines[m_lastSlot];
-    kept.view = line.substr(0, DrawingScanner::maxLineBytes);
-    if (transient) {
-        kept.owned.assign(kept.view);
-        kept.view = kept.owned;
-    }
+    KeptLine &kept = m_lines[std::size_t(m_lineCount) % keptLines];
+    kept.keep(line.substr(0, DrawingScanner::maxLineBytes), transient);
     if (m_lineCount == m_nextStructureLine) {
         structureLine(kept.view, transient);
+    }
+}
+
+void Machine::structureLine(std::string_view line, bool transient)
+{
+    for (LayoutReader *layout : {&m_older, &m_newer}) {
+        if (layout->nextLine() == m_lineCount) {
+            layout->line(m_lineCount, line, transient);
+        }
+    }
+    m_nextStructureLine = std::min(m_older.nextLine(), m_newer.nextLine());
+}
+
+// The terminator is line n = m_lineCount + 1.
+void Machine::endBlock()
+{
+    ++m_textRecords;
+    m_state = State::ItemStart;
+    const long long n = m_lineCount + 1;
+    const bool older = m_older.fitsTerminatorAt(n);
+    if (older != m_newer.fitsTerminatorAt(n)) {
+        m_onBlock((older ? m_older : m_newer).block());
+    } else if (n >= shortestBlock) {
+        const auto back = [&](long long k) { return m_lines[std::size_t(n - k) % keptLines].view; };
+        m_onBlock({back(21), back(18), back(2), {}});
     }
 }
 
@@ -390,156 +424,11 @@ void Machine::ownViews()
     m_newer.ownViews();
 }
 
-void Machine::feed(const char *data, std::size_t size)
-{
-    std::size_t pos = 0;
-    while (pos < size) {
-        switch (m_state) {
-        case State::Block:
-            pos = blockLines(data, size, pos);
-            break;
-        case State::ItemStart:
-            pos = itemStart(data, pos);
-            break;
-        case State::Unquoted:
-        case State::AfterQuote:
-            pos = itemRest(data, size, pos);
-            break;
-        case State::Quoted:
-            pos = quotedItem(data, size, pos);
-            break;
-        }
-    }
-}
-
-std::size_t Machine::blockLines(const char *data, std::size_t size, std::size_t pos)
-{
-    if (m_partial.empty() && !m_partialCut) {
-        pos = completeLines(data, size, pos);
-        if (m_state != State::Block || pos >= size) {
-            return pos;
-        }
-    }
-    const void *found = std::memchr(data + pos, '\n', size - pos);
-    const std::size_t end = found ? std::size_t(static_cast<const char *>(found) - data) : size;
-    const std::string_view piece(data + pos, end - pos);
-    const std::size_t room = DrawingScanner::maxLineBytes + 1 -
-                             std::min(m_partial.size(), DrawingScanner::maxLineBytes + 1);
-    if (!found) {
-        // The line goes on in the next chunk: keep its start only.
-        m_partial.append(piece.substr(0, room));
-        m_partialCut = m_partialCut || piece.size() > room;
-        return size;
-    }
-    if (m_partial.empty() && !m_partialCut) {
-        blockLine(piece, false, false);
-    } else {
-        m_partial.append(piece.substr(0, room));
-        const bool cut = m_partialCut || m_partial.size() > DrawingScanner::maxLineBytes + 1;
-        blockLine(m_partial, true, cut);
-        m_partial.clear();
-        m_partialCut = false;
-    }
-    return end + 1;
-}
-
-// The common case, whole short lines inside the chunk: a plain loop beats a
-// memchr call per line. Stops at the block's end or the chunk's last line.
-std::size_t Machine::completeLines(const char *data, std::size_t size, std::size_t pos)
-{
-    const char *line = data + pos;
-    const char *const end = data + size;
-    while (m_state == State::Block) {
-        const char *lineEnd = line;
-        const char *const quickEnd = std::min(end, line + 32);
-        while (lineEnd < quickEnd && *lineEnd != '\n') {
-            ++lineEnd;
-        }
-        if (lineEnd == quickEnd && lineEnd < end) {
-            const void *found = std::memchr(lineEnd, '\n', std::size_t(end - lineEnd));
-            lineEnd = found ? static_cast<const char *>(found) : end;
-        }
-        if (lineEnd == end) {
-            break;
-        }
-        std::size_t length = std::size_t(lineEnd - line);
-        if (length > 0 && line[length - 1] == '\r') {
-            --length;
-        }
-        if (length == 2 && line[0] == '|' && line[1] == '~') {
-            blockLine(std::string_view(line, length), false, false);
-        } else {
-            // An ordinary line: only remembered, never looked at.
-            ++m_lineCount;
-            m_lastSlot = m_lastSlot + 1 == keptLines ? 0 : m_lastSlot + 1;
-            const std::string_view kept(line, std::min(length, DrawingScanner::maxLineBytes));
-            m_lines[m_lastSlot].view = kept;
-            if (m_lineCount == m_nextStructureLine) {
-                structureLine(kept, false);
-            }
-        }
-        line = lineEnd + 1;
-    }
-    return std::size_t(line - data);
-}
-
-std::size_t Machine::itemStart(const char *data, std::size_t pos)
-{
-    const char c = data[pos];
-    if (isBlank(c)) {
-        return pos + 1;
-    }
-    if (c == '"') {
-        m_itemQuoted = true;
-        m_itemLength = 0;
-        m_state = State::Quoted;
-        return pos + 1;
-    }
-    if (c == ',' || c == '\n') {
-        m_itemLength = 0;
-        endItem(c == '\n');
-        return pos + 1;
-    }
-    m_state = State::Unquoted;
-    return pos;
-}
-
-// An unquoted item, or what follows a closing quote up to the separator
-// (which is dropped).
-std::size_t Machine::itemRest(const char *data, std::size_t size, std::size_t pos)
-{
-    std::size_t end = pos;
-    while (end < size && data[end] != ',' && data[end] != '\n') {
-        ++end;
-    }
-    if (m_state == State::Unquoted) {
-        keepItemBytes(data, pos, end);
-    }
-    if (end == size) {
-        return size;
-    }
-    endItem(data[end] == '\n');
-    return end + 1;
-}
-
-std::size_t Machine::quotedItem(const char *data, std::size_t size, std::size_t pos)
-{
-    const void *found = std::memchr(data + pos, '"', size - pos);
-    const std::size_t end = found ? std::size_t(static_cast<const char *>(found) - data) : size;
-    keepItemBytes(data, pos, end);
-    if (!found) {
-        return size;
-    }
-    m_state = State::AfterQuote;
-    return end + 1;
-}
-
 void Machine::finish()
 {
     // The last line of a file that does not end with a line feed.
     if (m_state == State::Block && !m_partial.empty()) {
-        blockLine(m_partial, true, m_partialCut);
-        m_partial.clear();
+        blockLines("\n", 1, 0);
     }
 }
 
@@ -596,90 +485,49 @@ QString DrawingScanner::decodeText(std::string_view bytes) const
     return m_encoding == Encoding::Utf8 ? CodePage::decodeUtf8(view) : CodePage::decode(view);
 }
 
-namespace {
-
-// Reads a chunk into `buffer`; with `fill`, goes on reading until the head
-// of a file is in it, setting `atEnd` when the file ended first.
-qint64 readChunk(QIODevice &device, QByteArray &buffer, bool fill, bool &atEnd)
-{
-    qint64 got = device.read(buffer.data(), buffer.size());
-    while (fill && got > 0 && got < qint64(DrawingScanner::headBytes) && got < buffer.size()) {
-        const qint64 more = device.read(buffer.data() + got, buffer.size() - got);
-        if (more <= 0) {
-            atEnd = more == 0;
-            return more < 0 ? more : got;
-        }
-        got += more;
-    }
-    return got;
-}
-
-} // namespace
-
 bool DrawingScanner::scan(QIODevice &device, const BlockHandler &onBlock)
 {
     m_error.clear();
-    m_encoding = Encoding::CodePage932;
     m_textRecords = 0;
+    m_stopped = false;
     Machine machine(onBlock, m_textRecords);
     QByteArray buffer(qsizetype(std::max<std::size_t>(m_chunkSize, 16)), Qt::Uninitialized);
-    // The start of the file, gathered while reads are too short to tell the
-    // encoding; never changed once it is fed, so views into it stay valid.
-    std::string held;
-    bool decided = false;
-    auto decideAndFeed = [&](std::string_view data) {
-        decided = true;
-        m_encoding = detectEncoding(data);
-        if (data.substr(0, 3) == "\xEF\xBB\xBF") {
-            data.remove_prefix(3);
-        }
-        // A head gathered from short reads goes in chunk by chunk, as the rest
-        // of the file will, so that small chunks cross record edges here too.
-        const std::size_t chunk = std::size_t(buffer.size());
-        while (data.size() > chunk) {
-            machine.feed(data.data(), chunk);
-            data.remove_prefix(chunk);
-            machine.ownViews();
-        }
-        machine.feed(data.data(), data.size());
-    };
-    m_stopped = false;
-    for (;;) {
+    const std::size_t chunk = std::size_t(buffer.size());
+    const auto read = [&] {
         machine.ownViews();
-        if (m_stopped) {
-            return true;
-        }
-        bool atEnd = false;
-        // At the start, short reads fill the buffer up to the head, so that
-        // a small file is told and read without copying it aside.
-        const qint64 got = readChunk(device, buffer, !decided && held.empty(), atEnd);
+        const qint64 got = device.read(buffer.data(), buffer.size());
         if (got < 0) {
             m_error = device.errorString();
-            return false;
         }
-        if (got == 0) {
-            break;
-        }
-        const std::string_view chunk(buffer.constData(), std::size_t(got));
-        if (decided) {
-            machine.feed(chunk.data(), chunk.size());
-        } else if (held.empty() && (chunk.size() >= headBytes || atEnd)) {
-            decideAndFeed(chunk);
-        } else {
-            if (held.empty() && !device.isSequential()) {
-                // A known length: the head is gathered without growing it piece by piece.
-                const qint64 head = qint64(chunk.size()) + device.size() - device.pos();
-                held.reserve(std::size_t(std::clamp<qint64>(head, 0, qint64(headBytes))));
-            }
-            held.append(chunk);
-            if (held.size() >= headBytes) {
-                decideAndFeed(held);
-            }
-        }
+        return got;
+    };
+    // The head tells the encoding. It goes in chunk by chunk, as the rest of
+    // the file will, so that small chunks cross record edges here too; it
+    // never changes once fed, so views into it stay valid.
+    std::string head;
+    qint64 got = 1;
+    while (head.size() < headBytes && (got = read()) > 0) {
+        head.append(buffer.constData(), std::size_t(got));
     }
-    if (!decided) {
-        decideAndFeed(held);
+    m_encoding = detectEncoding(head);
+    if (got < 0) {
+        return false;
     }
-    machine.finish();
+    std::string_view rest(head);
+    if (rest.substr(0, 3) == "\xEF\xBB\xBF") {
+        rest.remove_prefix(3);
+    }
+    for (; !rest.empty() && !m_stopped; rest.remove_prefix(std::min(rest.size(), chunk))) {
+        machine.feed(rest.data(), std::min(rest.size(), chunk));
+    }
+    while (got > 0 && !m_stopped && (got = read()) > 0) {
+        machine.feed(buffer.constData(), std::size_t(got));
+    }
+    if (got < 0) {
+        return false;
+    }
+    if (!m_stopped) {
+        machine.finish();
+    }
     return true;
 }

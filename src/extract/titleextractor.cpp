@@ -5,6 +5,7 @@
 #include "drawingtexts.h"
 #include "shell/decimalnumber.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -55,7 +56,6 @@ TitleExtractor::Result TitleExtractor::extract(QIODevice &device) const
 
 TitleExtractor::Result TitleExtractor::read(const Reading &reading) const
 {
-    Result result;
     DrawingFile file;
     DrawingScanner scanner(m_chunkSize);
     // The raw bytes of each field's last text, set by set: decoded once at
@@ -83,36 +83,30 @@ TitleExtractor::Result TitleExtractor::read(const Reading &reading) const
     if (outcome == DrawingFile::Outcome::Unreadable) {
         return {false, file.errorString(), {}, {}, false, Source::NoDrawingNumber};
     }
-    std::optional<std::size_t> chosen;
-    for (std::size_t set = 0; set < setsRead && !chosen; ++set) {
-        if (m_inUse[set] && captured[set][0]) {
-            chosen = set;
-        }
-    }
-    std::optional<std::array<QString, 6>> byLabels;
-    if (!chosen && m_labels) {
-        byLabels = readLabels(reading);
-    }
-    if (byLabels) {
-        result.source = Source::Labels;
-        result.fields = *byLabels;
-        for (std::size_t column = 0; column < result.fields.size(); ++column) {
-            result.captured[column] = !result.fields[column].isEmpty();
-        }
-    } else {
-        const std::size_t set = chosen.value_or(0);
-        result.source = captured[set][0] ? Source(int(set)) : Source::NoDrawingNumber;
-        result.captured = captured[set];
-        for (std::size_t column = 0; column < texts[set].size(); ++column) {
-            if (result.captured[column]) {
-                result.fields[column] = scanner.decodeText(texts[set][column]);
-            }
-        }
-    }
-    result.readable = true;
     // What was read before an error stays; the user is told.
-    result.error = file.errorString();
-    result.noTextRecords = outcome == DrawingFile::Outcome::Read && scanner.textRecords() == 0;
+    Result result{true, file.errorString(),         {},
+                  {},   scanner.textRecords() == 0, Source::NoDrawingNumber};
+    std::size_t set = 0;
+    while (set < setsRead && !(m_inUse[set] && captured[set][0])) {
+        ++set;
+    }
+    if (set == setsRead && m_labels) {
+        if (const std::optional<std::array<QString, 6>> fields = readLabels(reading)) {
+            result.source = Source::Labels;
+            result.fields = *fields;
+            std::transform(fields->begin(), fields->end(), result.captured.begin(),
+                           [](const QString &field) { return !field.isEmpty(); });
+            return result;
+        }
+    }
+    set = set == setsRead ? 0 : set;
+    result.source = captured[set][0] ? Source(int(set)) : Source::NoDrawingNumber;
+    result.captured = captured[set];
+    for (std::size_t column = 0; column < texts[set].size(); ++column) {
+        if (result.captured[column]) {
+            result.fields[column] = scanner.decodeText(texts[set][column]);
+        }
+    }
     return result;
 }
 
