@@ -48,7 +48,6 @@ public:
     void MnuNew();
 
     QMenu *popupMenu() const { return m_popup; }
-    QAction *deleteRowAction() const { return m_deleteRow; }
     QAction *insertRowAction() const { return m_insertRow; }
     CellEditorDelegate *delegate() const { return m_delegate; }
     // How the pop-up menu is shown; tests replace it so that nothing waits.

@@ -22,9 +22,6 @@ public:
     std::array<QStringList, TitleLabels::Fields> words() const;
     bool byLabels() const;
 
-    QCheckBox *byLabelsBox() const { return m_byLabels; }
-    QPlainTextEdit *wordsBox(int field) const { return m_words[std::size_t(field)]; }
-
 private:
     QCheckBox *m_byLabels;
     std::array<QPlainTextEdit *, TitleLabels::Fields> m_words{};
