@@ -595,19 +595,15 @@ void PrintOutF::showStatus(const QString &before, const QString &destination, co
     m_status->setToolTip(whole);
 }
 
-void PrintOutF::savePdf()
+QString PrintOutF::askPdfName()
 {
-    if (m_commitOpenEdit) {
-        m_commitOpenEdit();
-    }
-    catchUp();
     Dialogs::FileRequest request;
     request.startName = m_lastPdf.isEmpty() ? QStringLiteral("部品表.pdf") : m_lastPdf;
     request.filters = {QStringLiteral("PDF ファイル (*.pdf)"),
                        QStringLiteral("すべてのファイル (*.*)")};
     QString path = m_dialogs.saveFileName(this, request);
     if (path.isEmpty()) {
-        return;
+        return {};
     }
     if (QFileInfo(path).suffix().isEmpty()) {
         path += QStringLiteral(".pdf");
@@ -616,8 +612,21 @@ void PrintOutF::savePdf()
             m_dialogs.question(this, QStringLiteral("「%1」は既にあります。\n上書きしますか？")
                                          .arg(QDir::toNativeSeparators(path))) !=
                 Dialogs::Answer::Yes) {
-            return;
+            return {};
         }
+    }
+    return path;
+}
+
+void PrintOutF::savePdf()
+{
+    if (m_commitOpenEdit) {
+        m_commitOpenEdit();
+    }
+    catchUp();
+    const QString path = askPdfName();
+    if (path.isEmpty()) {
+        return;
     }
     m_lastPdf = path;
     // Some 2,500 pages a minute: a long list shows how far it is and can be stopped.

@@ -90,6 +90,9 @@ private:
     // middle when the whole would not fit; the tip holds it whole.
     void showStatus(const QString &before, const QString &destination = {},
                     const QString &after = {});
+    // The PDF's name from the save dialog, ".pdf" added when none was typed;
+    // empty when the user cancelled.
+    QString askPdfName();
     void setZoom(int level);
     void placeCanvas();
     // Arrow keys and Ctrl with + / − / wheel, wherever the focus is.

@@ -4,6 +4,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -35,6 +36,36 @@ qsizetype longestPrefix(QStringView text, const QString &suffix, double cap, dou
         }
     }
     return safeBreak(text, low);
+}
+
+// Two lines as even as the text allows, each at most `cap` wide at the
+// smallest size; nothing when no break gives that.
+std::optional<TextFit::Fitted> evenLines(const QString &text, double cap,
+                                         const TextFit::Measure &width)
+{
+    const double whole = width(text, TextFit::smallestPoints);
+    qsizetype low = 1;
+    qsizetype high = text.size() - 1;
+    while (low < high) {
+        const qsizetype middle = (low + high) / 2;
+        if (width(QStringView(text).left(middle), TextFit::smallestPoints) < whole / 2) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    for (const qsizetype at : {safeBreak(text, low), safeBreak(text, low - 1)}) {
+        if (at <= 0 || at >= text.size()) {
+            continue;
+        }
+        const QString first = text.left(at);
+        const QString second = text.mid(at);
+        if (width(first, TextFit::smallestPoints) <= cap &&
+            width(second, TextFit::smallestPoints) <= cap) {
+            return TextFit::Fitted{{first, second}, TextFit::smallestPoints, false};
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -69,27 +100,8 @@ Fitted fit(const QString &text, double room, double points, const Measure &width
                 return {{text}, size, false};
             }
         }
-        // Two lines as even as the text allows.
-        const double whole = width(considered, smallestPoints);
-        qsizetype low = 1;
-        qsizetype high = considered.size() - 1;
-        while (low < high) {
-            const qsizetype middle = (low + high) / 2;
-            if (width(QStringView(considered).left(middle), smallestPoints) < whole / 2) {
-                low = middle + 1;
-            } else {
-                high = middle;
-            }
-        }
-        for (const qsizetype at : {safeBreak(considered, low), safeBreak(considered, low - 1)}) {
-            if (at <= 0 || at >= considered.size()) {
-                continue;
-            }
-            const QString first = considered.left(at);
-            const QString second = considered.mid(at);
-            if (width(first, smallestPoints) <= cap && width(second, smallestPoints) <= cap) {
-                return {{first, second}, smallestPoints, false};
-            }
+        if (std::optional<Fitted> even = evenLines(considered, cap, width)) {
+            return *even;
         }
     }
     // Fill the first line, then the second as far as room for "…" allows.
